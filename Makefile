@@ -1,0 +1,34 @@
+# Korvane's front door. Every target first installs the Debian packages that are missing.
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build test check bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release
+
+test: build
+	@ctest --preset release
+
+# The sanitizer build's tests, then a bounded fuzz run from the committed seeds.
+check: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan
+	@ctest --preset asan
+	@$(MAKE) --no-print-directory fuzz
+
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@scripts/run-fuzz.sh $(FUZZ_SECONDS)
+
+bench: build
+	@build/bench/calc_bench
+
+clean:
+	rm -rf build build-asan build-fuzz

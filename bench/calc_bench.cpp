@@ -1,0 +1,39 @@
+// The problem box's text for the example, for a Bulgarian user, and for invalid input.
+#include <benchmark/benchmark.h>
+
+#include "calc/cross.h"
+
+namespace {
+
+calc::NumberFormat Bulgarian() {
+  calc::NumberFormat f;
+  f.decimal_separator = ",";
+  f.group_separator = "\u00A0";
+  f.minimum_grouping_digits = 2;
+  return f;
+}
+
+void BM_ReportExample(benchmark::State& state) {
+  const calc::NumberFormat format;
+  for (auto _ : state) benchmark::DoNotOptimize(calc::ProblemBoxText("37", "28", "50", format));
+}
+BENCHMARK(BM_ReportExample);
+
+void BM_ReportExampleBulgarian(benchmark::State& state) {
+  const calc::NumberFormat format = Bulgarian();
+  for (auto _ : state) benchmark::DoNotOptimize(calc::ProblemBoxText("37", "28", "50", format));
+}
+BENCHMARK(BM_ReportExampleBulgarian);
+
+void BM_InvalidInput(benchmark::State& state) {
+  const calc::NumberFormat format;
+  for (auto _ : state) benchmark::DoNotOptimize(calc::ProblemBoxText("37", "28", "110", format));
+}
+BENCHMARK(BM_InvalidInput);
+
+void BM_SolveOnly(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(calc::SolveCross("37", "28", "50"));
+}
+BENCHMARK(BM_SolveOnly);
+
+}  // namespace

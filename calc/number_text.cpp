@@ -1,0 +1,171 @@
+// NumberToText and FormatThreeDecimals: doubles written for the report, with
+// std::to_chars doing the correctly rounded digits and this file the layout
+// (separator, grouping, sign, exponent). Independent of the C locale.
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "calc/number_text.h"
+
+namespace calc {
+namespace {
+
+constexpr int kSignificantDigits = 15;
+
+void AppendNonFinite(std::string& out, double value) {
+  out += std::isnan(value) ? "NaN" : value < 0 ? "-Infinity" : "Infinity";
+}
+
+// The decimal exponent after E: a sign and at least two digits (E+20, E-05, E+308).
+void AppendExponent(std::string& out, int exponent) {
+  out += 'E';
+  out += exponent < 0 ? '-' : '+';
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  if (magnitude < 10) out += '0';
+  out += std::to_string(magnitude);
+}
+
+// Integer digits with group separators, from the right: one group of the
+// primary size, then groups of the secondary size.
+void AppendGrouped(std::string& out, std::string_view digits, const NumberFormat& format) {
+  const int count = static_cast<int>(digits.size());
+  const int primary = format.primary_group_size;
+  if (primary <= 0 || count < primary + format.minimum_grouping_digits) {
+    out += digits;
+    return;
+  }
+  const int secondary = format.secondary_group_size;
+  // Where the leftmost group ends: walk group sizes from the right.
+  int boundary = count - primary;
+  std::array<int, 400> starts{};  // group starts, right to left; a double has at most 309 integer digits
+  int groups = 0;
+  starts[groups++] = boundary;
+  while (secondary > 0 && boundary > secondary) {
+    boundary -= secondary;
+    starts[groups++] = boundary;
+  }
+  int from = 0;
+  for (int g = groups - 1; g >= 0; --g) {
+    out.append(digits.substr(from, starts[g] - from));
+    out += format.group_separator;
+    from = starts[g];
+  }
+  out.append(digits.substr(from));
+}
+
+// A double lies exactly halfway between two three-decimal values only when it is
+// an odd multiple of 1/16 (1/2000 = 1/(16 * 125), and 125 must cancel).
+// Such ties are rounded away from zero here; to_chars would round them to even.
+bool IsThreeDecimalTie(double magnitude) {
+  const double sixteenths = magnitude * 16.0;  // exact: a power of two
+  return sixteenths < 9007199254740992.0 && sixteenths == std::floor(sixteenths) &&
+         std::fmod(sixteenths, 2.0) == 1.0;
+}
+
+}  // namespace
+
+void AppendNumberText(std::string& out, double value, const NumberFormat& format) {
+  if (!std::isfinite(value)) return AppendNonFinite(out, value);
+  if (value == 0) {  // negative zero too
+    out += '0';
+    return;
+  }
+  // d.ddde±x: the value rounded to 15 significant digits. Where the shortest
+  // round-trip form has at most 15 digits it is that rounding (any 15-digit decimal
+  // survives the trip through a double), and it is much cheaper to find.
+  std::array<char, 32> buffer{};
+  const double magnitude = std::fabs(value);
+  char* end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific).ptr;
+  std::string_view text(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
+  std::size_t e = text.find('e');
+  if (e > kSignificantDigits + 1) {  // more digits than the leading one, the period and 14 more
+    end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific,
+                        kSignificantDigits - 1).ptr;
+    text = std::string_view(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
+    e = text.find('e');
+  }
+  int exponent = 0;
+  std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
+
+  std::array<char, kSignificantDigits> digits{};
+  int count = 0;
+  for (char c : text.substr(0, e))
+    if (c != '.') digits[count++] = c;
+  while (count > 1 && digits[count - 1] == '0') --count;
+  const std::string_view significant(digits.data(), static_cast<std::size_t>(count));
+
+  if (value < 0) out += '-';
+  const bool plain = exponent < kSignificantDigits && (exponent >= 0 || count - 1 - exponent <= kSignificantDigits);
+  if (!plain) {
+    out += significant[0];
+    if (count > 1) {
+      out += format.decimal_separator;
+      out += significant.substr(1);
+    }
+    return AppendExponent(out, exponent);
+  }
+  if (exponent >= 0) {
+    const auto integer_digits = static_cast<std::size_t>(exponent) + 1;
+    out += significant.substr(0, integer_digits);
+    if (significant.size() < integer_digits) out.append(integer_digits - significant.size(), '0');
+    if (significant.size() > integer_digits) {
+      out += format.decimal_separator;
+      out += significant.substr(integer_digits);
+    }
+    return;
+  }
+  out += '0';
+  out += format.decimal_separator;
+  out.append(static_cast<std::size_t>(-exponent - 1), '0');
+  out += significant;
+}
+
+void AppendThreeDecimals(std::string& out, double value, const NumberFormat& format) {
+  if (!std::isfinite(value)) return AppendNonFinite(out, value);
+  const double magnitude = std::fabs(value);
+
+  // The largest double has 309 integer digits; with ".000" this is ample.
+  std::array<char, 330> buffer{};
+  char* end = nullptr;
+  if (IsThreeDecimalTie(magnitude)) {
+    const auto thousandths = (static_cast<std::uint64_t>(magnitude * 16.0) * 125 + 1) / 2;
+    end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), thousandths / 1000).ptr;
+    const auto fraction = static_cast<unsigned>(thousandths % 1000);
+    *end++ = '.';
+    *end++ = static_cast<char>('0' + fraction / 100);
+    *end++ = static_cast<char>('0' + fraction / 10 % 10);
+    *end++ = static_cast<char>('0' + fraction % 10);
+  } else {
+    end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::fixed, 3).ptr;
+  }
+  const std::string_view text(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
+  const std::string_view integer = text.substr(0, text.size() - 4);
+  const std::string_view fraction = text.substr(text.size() - 3);
+
+  // A value that rounds to zero shows no sign.
+  const bool negative = value < 0 && text.find_first_not_of("0.") != std::string_view::npos;
+  const bool parentheses = negative && format.negative_form == NumberFormat::NegativeForm::Parentheses;
+  if (parentheses) out += '(';
+  else if (negative) out += format.negative_sign;
+  if (integer != "0" || format.leading_zero) AppendGrouped(out, integer, format);
+  out += format.decimal_separator;
+  out += fraction;
+  if (parentheses) out += ')';
+}
+
+std::string NumberToText(double value, const NumberFormat& format) {
+  std::string out;
+  AppendNumberText(out, value, format);
+  return out;
+}
+
+std::string FormatThreeDecimals(double value, const NumberFormat& format) {
+  std::string out;
+  AppendThreeDecimals(out, value, format);
+  return out;
+}
+
+}  // namespace calc
