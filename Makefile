@@ -1,7 +1,7 @@
 # Korvane's front door. Every target first installs the Debian packages that are missing.
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build test check bench fuzz clean
+.PHONY: all deps build run test check bench fuzz clean
 
 all: build
 
@@ -11,6 +11,9 @@ deps:
 build: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release
+
+run: build
+	@build/korvane
 
 test: build
 	@ctest --preset release

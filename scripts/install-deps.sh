@@ -6,8 +6,12 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ make pkg-config
+  # the window: Qt 6 Widgets, and the face that stands in for Times New Roman
+  qt6-base-dev fonts-liberation2
   # tests, benchmark, fuzzing
   libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
+  # the real window under a virtual display, and its screenshot
+  xvfb x11-utils xdotool imagemagick
 )
 
 missing=()

@@ -1,0 +1,100 @@
+"""A private Xvfb display and the few X requests the end-to-end tests need,
+with Debian's Xvfb, xdotool, xwininfo and ImageMagick's import."""
+import ctypes
+import os
+import re
+import subprocess
+import time
+
+
+class VirtualDisplay:
+    """Xvfb on a free display number, stopped on exit."""
+
+    def __init__(self, width=800, height=600, extra_env=None):
+        self.size = (width, height)
+        self.env = dict(os.environ, **(extra_env or {}))
+        self.process = None
+
+    def __enter__(self):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{self.size[0]}x{self.size[1]}x24",
+             "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                raise RuntimeError("Xvfb did not start")
+            number += chunk
+        os.close(read_end)
+        self.env["DISPLAY"] = ":" + number.decode().strip()
+        return self
+
+    def __exit__(self, *exc):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+
+    def run(self, *args, timeout=20):
+        return subprocess.run(args, env=self.env, check=True, capture_output=True, text=True, timeout=timeout).stdout
+
+    def wait_for_window(self, title_part, timeout=20):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title_part], env=self.env,
+                                   capture_output=True, text=True)
+            if found.returncode == 0 and found.stdout.split():
+                return int(found.stdout.split()[0])
+            time.sleep(0.05)
+        raise TimeoutError(f"no window named like {title_part!r}")
+
+    def geometry(self, window):
+        info = self.run("xwininfo", "-id", str(window))
+        value = lambda key: int(re.search(rf"{key}:\s+(-?\d+)", info).group(1))
+        return value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height")
+
+    def click(self, x, y):
+        self.run("xdotool", "mousemove", str(x), str(y), "click", "1")
+
+    def screenshot(self, path):
+        self.run("import", "-window", "root", str(path))
+
+    def pixels(self):
+        """The screen as (width, height, rgb bytes)."""
+        ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env, check=True,
+                             capture_output=True, timeout=20).stdout
+        magic, width, height, maxval, data = ppm.split(maxsplit=4)
+        assert magic == b"P6" and maxval == b"255"
+        return int(width), int(height), data
+
+    def pixel(self, x, y):
+        width, _, data = self.pixels()
+        at = 3 * (y * width + x)
+        return tuple(data[at:at + 3])
+
+    def close_window(self, window):
+        """Asks the window to close, as a window manager's close button does (WM_DELETE_WINDOW)."""
+        x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+        x11.XFlush.argtypes = [ctypes.c_void_p]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+        class ClientMessage(ctypes.Structure):
+            _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                        ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                        ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+
+        display = x11.XOpenDisplay(self.env["DISPLAY"].encode())
+        event = ClientMessage()
+        event.type = 33  # ClientMessage
+        event.window = window
+        event.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+        event.format = 32
+        event.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+        x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+        x11.XFlush(display)
+        x11.XCloseDisplay(display)
