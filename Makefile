@@ -1,7 +1,7 @@
 # Korvane's front door. Every target first installs the Debian packages that are missing.
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test check bench fuzz clean
+.PHONY: all deps build run test check bench fuzz package clean
 
 all: build
 
@@ -29,6 +29,10 @@ fuzz: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz
 	@scripts/run-fuzz.sh $(FUZZ_SECONDS)
+
+# A Debian package of the program: build/korvane_<version>_<arch>.deb
+package: build
+	@cd build && cpack
 
 bench: build
 	@build/bench/calc_bench

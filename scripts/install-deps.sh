@@ -10,8 +10,10 @@ packages=(
   qt6-base-dev fonts-liberation2
   # tests, benchmark, fuzzing
   libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
-  # the real window under a virtual display, and its screenshot
-  xvfb x11-utils xdotool imagemagick
+  # the real window under a virtual display, its screenshot, its accessibility tree, its system calls
+  python3 xvfb x11-utils xdotool imagemagick dbus at-spi2-core python3-pyatspi strace
+  # the Debian package and the Windows version record, and the tools that check them
+  dpkg-dev appstream desktop-file-utils binutils-mingw-w64-x86-64
 )
 
 missing=()

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QLocale>
 
+#include "korvane_version.h"
 #include "platform/locale_format.h"
 #include "platform/startup.h"
 #include "ui/korvane.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
+  QGuiApplication::setDesktopFileName(QStringLiteral(KORVANE_APP_ID));
   platform::InstallWindowFont();
   Korvane window(platform::NumberFormatFromLocale(QLocale::system()));
   window.show();
