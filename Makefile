@@ -18,11 +18,13 @@ run: build
 test: build
 	@ctest --preset release
 
-# The sanitizer build's tests, then a bounded fuzz run from the committed seeds.
-check: deps
+# The sanitizer build's tests (the monkey test among them, with leak checking),
+# the system-call check of the real program, then a bounded fuzz run.
+check: build
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan
 	@ctest --preset asan
+	@ctest --preset release -R 'system_calls|monkey'
 	@$(MAKE) --no-print-directory fuzz
 
 fuzz: deps

@@ -1,5 +1,7 @@
 #include "platform/startup.h"
 
+#include <QByteArray>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
 #include <QString>
@@ -13,6 +15,14 @@ void InstallWindowFont() {
   const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/korvane/fonts/LiberationSerif-Regular.ttf"));
   const QStringList families = QFontDatabase::applicationFontFamilies(id);
   if (!families.isEmpty()) QFont::insertSubstitution(face, families.first());
+}
+
+void PreventBusAutolaunch() {
+  if (qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")) return;
+  // libdbus also finds a session bus at $XDG_RUNTIME_DIR/bus, as systemd sessions provide.
+  const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+  if (!runtime.isEmpty() && QFileInfo::exists(QString::fromLocal8Bit(runtime) + QStringLiteral("/bus"))) return;
+  qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");  // an address libdbus refuses, so it launches nothing
 }
 
 }  // namespace platform

@@ -7,4 +7,9 @@ namespace platform {
 // metric-compatible Liberation Serif carried in the executable stands in.
 void InstallWindowFont();
 
+// Where the user's session has no message bus, the accessibility bridge would
+// have libdbus start one of its own (dbus-launch --autolaunch), which writes
+// files and leaves a daemon running. Call before the application object.
+void PreventBusAutolaunch();
+
 }  // namespace platform

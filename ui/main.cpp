@@ -9,6 +9,7 @@
 #include "ui/korvane.h"
 
 int main(int argc, char* argv[]) {
+  platform::PreventBusAutolaunch();
   QApplication application(argc, argv);
   QGuiApplication::setDesktopFileName(QStringLiteral(KORVANE_APP_ID));
   platform::InstallWindowFont();
