@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "calc/cross.h"
+#include "ui/picture_box.h"
 #include "korvane_version.h"
 #include "ui_korvane.h"
 
@@ -45,7 +46,7 @@ Korvane::Korvane(calc::NumberFormat format, QWidget* parent)
 Korvane::~Korvane() = default;
 
 void Korvane::Form_Load() {
-  Picture1->adjustSize();  // the picture box sizes itself to its picture
+  Picture1->setAutoSize(true);
   ClearInputs();
   Text2[0]->setText(QStringLiteral("37"));
   Text2[1]->setText(QStringLiteral("28"));

@@ -10,10 +10,10 @@
 
 #include "calc/number_format.h"
 
-class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class PictureBox;
 
 namespace Ui {
 class Korvane;
@@ -39,5 +39,5 @@ class Korvane : public QWidget {
   std::array<QPlainTextEdit*, 2> Text1{};
   std::array<QLineEdit*, 3> Text2{};
   std::array<QPushButton*, 2> Command1{};
-  QLabel* Picture1 = nullptr;
+  PictureBox* Picture1 = nullptr;
 };

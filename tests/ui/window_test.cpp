@@ -17,6 +17,7 @@
 #include "platform/locale_format.h"
 #include "platform/startup.h"
 #include "ui/korvane.h"
+#include "ui/picture_box.h"
 
 namespace {
 
@@ -172,7 +173,8 @@ void WindowTest::windowProperties() {
   QCOMPARE(window_->minimumSize(), window_->maximumSize());
   QVERIFY(!window_->windowIcon().isNull());
   QCOMPARE(window_->windowIcon().availableSizes().value(0), QSize(32, 32));
-  QCOMPARE(Child<QLabel>("Picture1")->pixmap().size(), QSize(250, 159));
+  QCOMPARE(Child<PictureBox>("Picture1")->pixmap().size(), QSize(250, 159));
+  QCOMPARE(Child<PictureBox>("Picture1")->frameWidth(), 2);
   QVERIFY(!Child<QPlainTextEdit>("Text1_1")->isVisibleTo(window_.get()));
   QCOMPARE(Child<QPlainTextEdit>("Text1_0")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
   const QStringList names = {"Text2_0", "Text2_1", "Text2_2", "Command1_0", "Command1_1", "Text1_0"};
