@@ -1,5 +1,6 @@
 # Korvane's front door. Every target first installs the Debian packages that are missing.
 FUZZ_SECONDS ?= 60
+STARTUP_RUNS ?= 10
 
 .PHONY: all deps build run test check bench fuzz package clean
 
@@ -38,6 +39,7 @@ package: build
 
 bench: build
 	@build/bench/calc_bench
+	@/usr/bin/python3 bench/startup.py build/korvane build/bench/bare_window $(STARTUP_RUNS)
 
 clean:
 	rm -rf build build-asan build-fuzz

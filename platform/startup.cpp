@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QString>
 #include <QStringList>
 
@@ -11,7 +12,10 @@ namespace platform {
 
 void InstallWindowFont() {
   const QString face = QStringLiteral("Times New Roman");
-  if (QFontDatabase::hasFamily(face)) return;
+  // Most systems either have the face or map it to a metric-compatible one
+  // (fontconfig's aliases); loading our own copy then only costs start-up time.
+  static const QStringList compatible = {face, QStringLiteral("Liberation Serif"), QStringLiteral("Tinos")};
+  if (compatible.contains(QFontInfo(QFont(face)).family())) return;
   const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/korvane/fonts/LiberationSerif-Regular.ttf"));
   const QStringList families = QFontDatabase::applicationFontFamilies(id);
   if (!families.isEmpty()) QFont::insertSubstitution(face, families.first());

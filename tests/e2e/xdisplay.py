@@ -98,3 +98,45 @@ class VirtualDisplay:
         x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
         x11.XFlush(display)
         x11.XCloseDisplay(display)
+
+
+class MapWatcher:
+    """Notes the moment a top-level window is mapped on the display's root window."""
+
+    MAP_NOTIFY = 19
+    SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+
+    def __init__(self, display_name):
+        self.x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        self.x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x11.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+        self.x11.XPending.argtypes = [ctypes.c_void_p]
+        self.x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+        self.x11.XConnectionNumber.argtypes = [ctypes.c_void_p]
+        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.display = self.x11.XOpenDisplay(display_name.encode())
+        if not self.display:
+            raise RuntimeError(f"cannot open display {display_name}")
+        self.x11.XSelectInput(self.display, self.x11.XDefaultRootWindow(self.display), self.SUBSTRUCTURE_NOTIFY_MASK)
+        self.x11.XSync(self.display, 0)
+
+    def wait(self, timeout=20):
+        """time.monotonic() when the next window is mapped."""
+        import select
+        event = ctypes.create_string_buffer(192)
+        deadline = time.monotonic() + timeout
+        while True:
+            while self.x11.XPending(self.display):
+                self.x11.XNextEvent(self.display, event)
+                if ctypes.c_int.from_buffer(event).value == self.MAP_NOTIFY:
+                    return time.monotonic()
+            remaining = deadline - time.monotonic()
+            if remaining <= 0:
+                raise TimeoutError("no window was mapped")
+            select.select([self.x11.XConnectionNumber(self.display)], [], [], remaining)
+
+    def close(self):
+        self.x11.XCloseDisplay(self.display)
