@@ -65,6 +65,7 @@ class WindowTest : public QObject {
   void inputsTakeFourCharacters();
   void tabOrder();
   void spaceOnFocusedButtonPresses();
+  void keyboardOnlyCalculation();
   void problemBoxCopiesTheReport();
   void problemBoxIsNotEditable();
   void bulgarianReportHasDecimalCommas();
@@ -300,6 +301,21 @@ void WindowTest::spaceOnFocusedButtonPresses() {
   clear->setFocus();
   QTest::keyClick(clear, Qt::Key_Space);
   QCOMPARE(ProblemBox(), QString());
+}
+
+// From the first box to a report with nothing but the keyboard; Tab selects a box's text.
+void WindowTest::keyboardOnlyCalculation() {
+  ShowAndActivate();
+  const auto type = [](const QString& text) { QTest::keyClicks(QApplication::focusWidget(), text); };
+  const auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
+  type(QStringLiteral("20"));
+  key(Qt::Key_Tab);
+  type(QStringLiteral("20"));
+  for (int i = 0; i < 3; ++i) key(Qt::Key_Tab);  // past both buttons to the share
+  QCOMPARE(QApplication::focusWidget(), Child<QLineEdit>("Text2_2"));
+  type(QStringLiteral("100"));
+  key(Qt::Key_Return);
+  QVERIFY(ProblemBox().endsWith(QStringLiteral("Площ на кръста: 400.000\nДебелина на кръста: 20.000\n")));
 }
 
 void WindowTest::problemBoxCopiesTheReport() {

@@ -1,0 +1,100 @@
+#!/usr/bin/python3
+"""Reads the real window through AT-SPI, as a screen reader would: under Xvfb,
+with a private D-Bus session and the AT-SPI bus, it finds the three input boxes
+by their names, the two buttons and the problem box, presses "Изчисли" through
+the accessibility action and reads the worked solution back.
+
+Usage: accessibility_e2e.py KORVANE_EXECUTABLE
+"""
+import os
+import subprocess
+import sys
+import time
+
+from xdisplay import VirtualDisplay
+
+INPUTS = ["Дължина на флаг", "Ширина на флаг", "Площ на кръста"]
+BUTTONS = ["Изчисли", "Изчисти"]
+PROBLEM_BOX = "Задача и решение"
+LAST_LINE = "Дебелина на кръста: 9.300"
+
+
+def read_window():
+    """Runs in a child process whose environment points at the private buses."""
+    import pyatspi
+
+    def find_app(deadline):
+        while time.monotonic() < deadline:
+            desktop = pyatspi.Registry.getDesktop(0)
+            for app in desktop:
+                if app is not None and app.name == "korvane":
+                    return app
+            time.sleep(0.1)
+        raise AssertionError("korvane did not appear on the accessibility bus")
+
+    def walk(node):
+        yield node
+        for child in node:
+            if child is not None:
+                yield from walk(child)
+
+    app = find_app(time.monotonic() + 30)
+    named = {}
+    for node in walk(app):
+        named.setdefault((node.getRoleName(), node.name), node)
+    roles = sorted({role for role, _ in named})
+    for name in INPUTS:
+        box = named.get(("text", name))
+        assert box is not None, f"no text box named {name!r}; roles seen: {roles}"
+    for name in BUTTONS:
+        assert ("push button", name) in named, f"no push button named {name!r}"
+    assert ("text", PROBLEM_BOX) in named, f"no problem box named {PROBLEM_BOX!r}"
+
+    length = named[("text", INPUTS[0])].queryText()
+    assert length.getText(0, -1) == "37", f"the length box reads {length.getText(0, -1)!r}"
+
+    button = named[("push button", BUTTONS[0])].queryAction()
+    actions = [button.getName(i) for i in range(button.nActions)]
+    button.doAction(actions.index("Press") if "Press" in actions else 0)
+    text = named[("text", PROBLEM_BOX)].queryText()
+    deadline = time.monotonic() + 10
+    while LAST_LINE not in text.getText(0, -1) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    content = text.getText(0, -1)
+    assert LAST_LINE in content, f"the problem box reads {content[:120]!r}"
+    print(f"read {len(named)} accessible objects; pressed {BUTTONS[0]!r}; the problem box ends with {LAST_LINE!r}")
+
+
+def main():
+    executable = sys.argv[1]
+    with VirtualDisplay() as display:
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], env=display.env,
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        processes = [bus]
+        try:
+            display.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
+            launcher = "/usr/libexec/at-spi-bus-launcher"
+            processes.append(subprocess.Popen([launcher, "--launch-immediately"], env=display.env,
+                                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+            time.sleep(0.5)
+            env = dict(display.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+            program = subprocess.Popen([executable], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            processes.append(program)
+            display.wait_for_window("дебелина на кръста")
+            reader = subprocess.run([sys.executable, __file__, "--read"], env=display.env, timeout=60)
+            if reader.returncode != 0:
+                sys.exit(reader.returncode)
+        finally:
+            for process in reversed(processes):
+                process.terminate()
+                try:
+                    process.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+
+
+if __name__ == "__main__":
+    if sys.argv[1:] == ["--read"]:
+        read_window()
+    else:
+        main()
