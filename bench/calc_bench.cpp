@@ -2,16 +2,9 @@
 #include <benchmark/benchmark.h>
 
 #include "calc/cross.h"
+#include "tests/calc/formats.h"
 
 namespace {
-
-calc::NumberFormat Bulgarian() {
-  calc::NumberFormat f;
-  f.decimal_separator = ",";
-  f.group_separator = "\u00A0";
-  f.minimum_grouping_digits = 2;
-  return f;
-}
 
 void BM_ReportExample(benchmark::State& state) {
   const calc::NumberFormat format;
@@ -20,7 +13,7 @@ void BM_ReportExample(benchmark::State& state) {
 BENCHMARK(BM_ReportExample);
 
 void BM_ReportExampleBulgarian(benchmark::State& state) {
-  const calc::NumberFormat format = Bulgarian();
+  const calc::NumberFormat format = calc::testing::Bulgarian();
   for (auto _ : state) benchmark::DoNotOptimize(calc::ProblemBoxText("37", "28", "50", format));
 }
 BENCHMARK(BM_ReportExampleBulgarian);

@@ -30,14 +30,13 @@ struct CrossSolution {
 
 // Nothing when the input is invalid: a, b or the share not positive, a share
 // above 100 %, no real root, or a value that does not fit in a double.
-std::optional<CrossSolution> SolveCross(std::string_view length, std::string_view width,
-                                        std::string_view percentage);
+std::optional<CrossSolution> SolveCross(std::string_view length, std::string_view width, std::string_view percentage);
 
 // The eight lines of the worked solution, each ending in CR LF.
 std::string ComposeReport(const CrossSolution& solution, const NumberFormat& format);
 
 // The error line or the report.
-std::string ProblemBoxText(std::string_view length, std::string_view width,
-                           std::string_view percentage, const NumberFormat& format);
+std::string ProblemBoxText(std::string_view length, std::string_view width, std::string_view percentage,
+                           const NumberFormat& format);
 
 }  // namespace calc

@@ -17,7 +17,7 @@ struct NumberFormat {
   int minimum_grouping_digits = 1;      // group only with at least primary + this many integer digits
   bool leading_zero = true;             // 0.5 rather than .5
   NegativeForm negative_form = NegativeForm::LeadingMinus;
-  std::string negative_sign = "-";      // UTF-8; used with LeadingMinus
+  std::string negative_sign = "-";  // UTF-8; used with LeadingMinus
 };
 
 }  // namespace calc

@@ -36,17 +36,19 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 int DigitValue(char c, int radix) {
   int value = radix;  // "not a digit"
-  if (c >= '0' && c <= '9') value = c - '0';
-  else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+  if (c >= '0' && c <= '9')
+    value = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    value = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    value = c - 'A' + 10;
   return value < radix ? value : -1;
 }
 
 // &H1F, &O17: the digits after the prefix as a non-negative integer.
 double ReadRadixDigits(Cursor& cursor, int radix) {
   double value = 0;
-  for (int digit = DigitValue(cursor.Peek(), radix); digit >= 0;
-       digit = DigitValue(cursor.Peek(), radix)) {
+  for (int digit = DigitValue(cursor.Peek(), radix); digit >= 0; digit = DigitValue(cursor.Peek(), radix)) {
     value = value * radix + digit;
     cursor.Advance();
   }
@@ -59,7 +61,7 @@ constexpr std::int64_t kOrderLimit = std::int64_t{1} << 40;
 std::int64_t Saturate(std::int64_t v) { return v > kOrderLimit ? kOrderLimit : v < -kOrderLimit ? -kOrderLimit : v; }
 
 double ReadDecimal(Cursor& cursor) {
-  std::string number;  // digits, '.', 'e', exponent sign and digits, for from_chars
+  std::string number;                           // digits, '.', 'e', exponent sign and digits, for from_chars
   std::int64_t significant_integer_digits = 0;  // integer digits from the first non-zero one
   std::int64_t leading_fraction_zeros = 0;      // zeros after the period before any non-zero digit
   bool seen_nonzero = false;

@@ -61,8 +61,7 @@ void AppendGrouped(std::string& out, std::string_view digits, const NumberFormat
 // Such ties are rounded away from zero here; to_chars would round them to even.
 bool IsThreeDecimalTie(double magnitude) {
   const double sixteenths = magnitude * 16.0;  // exact: a power of two
-  return sixteenths < 9007199254740992.0 && sixteenths == std::floor(sixteenths) &&
-         std::fmod(sixteenths, 2.0) == 1.0;
+  return sixteenths < 9007199254740992.0 && sixteenths == std::floor(sixteenths) && std::fmod(sixteenths, 2.0) == 1.0;
 }
 
 }  // namespace
@@ -83,7 +82,8 @@ void AppendNumberText(std::string& out, double value, const NumberFormat& format
   std::size_t e = text.find('e');
   if (e > kSignificantDigits + 1) {  // more digits than the leading one, the period and 14 more
     end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific,
-                        kSignificantDigits - 1).ptr;
+                        kSignificantDigits - 1)
+              .ptr;
     text = std::string_view(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
     e = text.find('e');
   }
@@ -148,8 +148,10 @@ void AppendThreeDecimals(std::string& out, double value, const NumberFormat& for
   // A value that rounds to zero shows no sign.
   const bool negative = value < 0 && text.find_first_not_of("0.") != std::string_view::npos;
   const bool parentheses = negative && format.negative_form == NumberFormat::NegativeForm::Parentheses;
-  if (parentheses) out += '(';
-  else if (negative) out += format.negative_sign;
+  if (parentheses)
+    out += '(';
+  else if (negative)
+    out += format.negative_sign;
   if (integer != "0" || format.leading_zero) AppendGrouped(out, integer, format);
   out += format.decimal_separator;
   out += fraction;

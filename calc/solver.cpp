@@ -18,8 +18,7 @@ bool AllFinite(std::initializer_list<double> values) {
 
 }  // namespace
 
-std::optional<CrossSolution> SolveCross(std::string_view length, std::string_view width,
-                                        std::string_view percentage) {
+std::optional<CrossSolution> SolveCross(std::string_view length, std::string_view width, std::string_view percentage) {
   CrossSolution s;
   s.a = ParseNumberPrefix(length);
   s.b = ParseNumberPrefix(width);
@@ -32,8 +31,8 @@ std::optional<CrossSolution> SolveCross(std::string_view length, std::string_vie
 
   // A share above 100 % would ask for a cross larger than the flag. Written as
   // what must hold, so that a NaN anywhere fails it.
-  const bool valid = s.a > 0 && s.b > 0 && s.k > 0 && s.k <= 1 && s.discriminant >= 0 &&
-                     AllFinite({s.a, s.b, s.k, s.discriminant});
+  const bool valid =
+      s.a > 0 && s.b > 0 && s.k > 0 && s.k <= 1 && s.discriminant >= 0 && AllFinite({s.a, s.b, s.k, s.discriminant});
   if (!valid) return std::nullopt;
 
   s.flag_area = s.a * s.b;

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "calc/cross.h"
+#include "tests/calc/formats.h"
 
 namespace {
 
@@ -19,21 +20,6 @@ void Require(bool condition, const char* what) {
     std::fprintf(stderr, "broken: %s\n", what);
     std::abort();
   }
-}
-
-calc::NumberFormat Bulgarian() {
-  calc::NumberFormat f;
-  f.decimal_separator = ",";
-  f.group_separator = "\u00A0";
-  f.minimum_grouping_digits = 2;
-  return f;
-}
-
-calc::NumberFormat German() {
-  calc::NumberFormat f;
-  f.decimal_separator = ",";
-  f.group_separator = ".";
-  return f;
 }
 
 std::size_t Count(std::string_view text, std::string_view part) {
@@ -59,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(solution->thickness > 0, "thickness not positive");
     Require(solution->thickness <= std::min(solution->a, solution->b), "thickness beyond the shorter side");
   }
-  static const std::array<calc::NumberFormat, 3> formats = {calc::NumberFormat{}, Bulgarian(), German()};
+  static const std::array<calc::NumberFormat, 3> formats = {calc::testing::English(), calc::testing::Bulgarian(),
+                                                            calc::testing::German()};
   for (const auto& format : formats) {
     const std::string box = calc::ProblemBoxText(texts[0], texts[1], texts[2], format);
     if (!solution) {

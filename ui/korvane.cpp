@@ -7,14 +7,16 @@
 #include <utility>
 
 #include "calc/cross.h"
-#include "ui/picture_box.h"
 #include "korvane_version.h"
+#include "ui/picture_box.h"
 #include "ui_korvane.h"
 
 namespace {
 
 // The core ends its lines in CR LF; the text box wants plain line feeds.
-QString DisplayText(const std::string& text) { return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+QString DisplayText(const std::string& text) {
+  return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
 
 }  // namespace
 

@@ -1,4 +1,5 @@
-// Number formats built by hand, as the user's locale would give them.
+// Number formats built by hand, as the user's locale would give them; shared by
+// the tests, the benchmark and the fuzzer.
 #pragma once
 
 #include "calc/number_format.h"

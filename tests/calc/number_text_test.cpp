@@ -34,8 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
     Values, NumberToTextTest,
     ::testing::Values(
         TextCase{"Integer", 65, English(), "65"}, TextCase{"Half", 0.5, English(), "0.5"},
-        TextCase{"HalfWithDecimalComma", 0.5, Bulgarian(), "0,5"},
-        TextCase{"NeverGrouped", 1036, English(), "1036"}, TextCase{"NeverGroupedGerman", 1234567, German(), "1234567"},
+        TextCase{"HalfWithDecimalComma", 0.5, Bulgarian(), "0,5"}, TextCase{"NeverGrouped", 1036, English(), "1036"},
+        TextCase{"NeverGroupedGerman", 1234567, German(), "1234567"},
         TextCase{"OneThirdHasFifteenDigits", 1.0 / 3, English(), "0.333333333333333"},
         TextCase{"TwoThirdsRounds", 2.0 / 3, English(), "0.666666666666667"},
         TextCase{"SumShowsRoundedDigits", 0.1 + 0.2, English(), "0.3"},
@@ -81,52 +81,50 @@ NumberFormat Ungrouped() {
   return f;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    English, FormatThreeDecimalsTest,
-    ::testing::Values(TextCase{"RoundsUp", 9.2997844, English(), "9.300"},
-                      TextCase{"PadsInteger", 518, English(), "518.000"},
-                      TextCase{"LeadingZero", 0.5, English(), "0.500"},
-                      TextCase{"GroupsThousands", 1036, English(), "1,036.000"},
-                      TextCase{"GroupsMillions", 1234567.891, English(), "1,234,567.891"},
-                      TextCase{"SixDigitsOneSeparator", 123456, English(), "123,456.000"},
-                      TextCase{"ExactTieAwayFromZero", 0.0625, English(), "0.063"},
-                      TextCase{"AnotherExactTie", 0.1875, English(), "0.188"},
-                      TextCase{"TieWithIntegerPart", 2.0625, English(), "2.063"},
-                      TextCase{"NegativeTie", -0.0625, English(), "-0.063"},
-                      TextCase{"BinaryValueAboveHalf", 0.0005, English(), "0.001"},
-                      TextCase{"BinaryValueBelowHalf", 1.0005, English(), "1.000"},
-                      TextCase{"CarryIntoThousands", 999.9995, English(), "1,000.000"},
-                      TextCase{"Negative", -1036, English(), "-1,036.000"},
-                      TextCase{"TinyNegativeShowsNoSign", -0.0004, English(), "0.000"},
-                      TextCase{"NegativeZero", -0.0, English(), "0.000"}),
-    CaseName);
+INSTANTIATE_TEST_SUITE_P(English, FormatThreeDecimalsTest,
+                         ::testing::Values(TextCase{"RoundsUp", 9.2997844, English(), "9.300"},
+                                           TextCase{"PadsInteger", 518, English(), "518.000"},
+                                           TextCase{"LeadingZero", 0.5, English(), "0.500"},
+                                           TextCase{"GroupsThousands", 1036, English(), "1,036.000"},
+                                           TextCase{"GroupsMillions", 1234567.891, English(), "1,234,567.891"},
+                                           TextCase{"SixDigitsOneSeparator", 123456, English(), "123,456.000"},
+                                           TextCase{"ExactTieAwayFromZero", 0.0625, English(), "0.063"},
+                                           TextCase{"AnotherExactTie", 0.1875, English(), "0.188"},
+                                           TextCase{"TieWithIntegerPart", 2.0625, English(), "2.063"},
+                                           TextCase{"NegativeTie", -0.0625, English(), "-0.063"},
+                                           TextCase{"BinaryValueAboveHalf", 0.0005, English(), "0.001"},
+                                           TextCase{"BinaryValueBelowHalf", 1.0005, English(), "1.000"},
+                                           TextCase{"CarryIntoThousands", 999.9995, English(), "1,000.000"},
+                                           TextCase{"Negative", -1036, English(), "-1,036.000"},
+                                           TextCase{"TinyNegativeShowsNoSign", -0.0004, English(), "0.000"},
+                                           TextCase{"NegativeZero", -0.0, English(), "0.000"}),
+                         CaseName);
 
-INSTANTIATE_TEST_SUITE_P(
-    Bulgarian, FormatThreeDecimalsTest,
-    ::testing::Values(TextCase{"DecimalComma", 9.2997844, Bulgarian(), "9,300"},
-                      TextCase{"FourDigitsNotGrouped", 1036, Bulgarian(), "1036,000"},
-                      TextCase{"FiveDigitsGrouped", 12345.5, Bulgarian(), "12\u00A0345,500"},
-                      TextCase{"SevenDigitsGroupedInThrees", 1234567, Bulgarian(), "1\u00A0234\u00A0567,000"},
-                      TextCase{"LeadingZero", 0.5, Bulgarian(), "0,500"}),
-    CaseName);
+INSTANTIATE_TEST_SUITE_P(Bulgarian, FormatThreeDecimalsTest,
+                         ::testing::Values(TextCase{"DecimalComma", 9.2997844, Bulgarian(), "9,300"},
+                                           TextCase{"FourDigitsNotGrouped", 1036, Bulgarian(), "1036,000"},
+                                           TextCase{"FiveDigitsGrouped", 12345.5, Bulgarian(), "12\u00A0345,500"},
+                                           TextCase{"SevenDigitsGroupedInThrees", 1234567, Bulgarian(),
+                                                    "1\u00A0234\u00A0567,000"},
+                                           TextCase{"LeadingZero", 0.5, Bulgarian(), "0,500"}),
+                         CaseName);
 
-INSTANTIATE_TEST_SUITE_P(
-    German, FormatThreeDecimalsTest,
-    ::testing::Values(TextCase{"PeriodGroups", 1036, German(), "1.036,000"},
-                      TextCase{"CommaDecimals", 0.5, German(), "0,500"},
-                      TextCase{"Millions", 1234567.25, German(), "1.234.567,250"}),
-    CaseName);
+INSTANTIATE_TEST_SUITE_P(German, FormatThreeDecimalsTest,
+                         ::testing::Values(TextCase{"PeriodGroups", 1036, German(), "1.036,000"},
+                                           TextCase{"CommaDecimals", 0.5, German(), "0,500"},
+                                           TextCase{"Millions", 1234567.25, German(), "1.234.567,250"}),
+                         CaseName);
 
-INSTANTIATE_TEST_SUITE_P(
-    OtherSettings, FormatThreeDecimalsTest,
-    ::testing::Values(TextCase{"NoLeadingZero", 0.5, WithoutLeadingZero(), ".500"},
-                      TextCase{"NoLeadingZeroNegative", -0.5, WithoutLeadingZero(), "-.500"},
-                      TextCase{"LeadingZeroOnlyBelowOne", 10.5, WithoutLeadingZero(), "10.500"},
-                      TextCase{"Parentheses", -1036, WithParentheses(), "(1,036.000)"},
-                      TextCase{"ParenthesesOnlyWhenNegative", 1036, WithParentheses(), "1,036.000"},
-                      TextCase{"ThreeThenTwo", 1234567, IndianGroups(), "12,34,567.000"},
-                      TextCase{"NoGrouping", 1234567, Ungrouped(), "1234567.000"}),
-    CaseName);
+INSTANTIATE_TEST_SUITE_P(OtherSettings, FormatThreeDecimalsTest,
+                         ::testing::Values(TextCase{"NoLeadingZero", 0.5, WithoutLeadingZero(), ".500"},
+                                           TextCase{"NoLeadingZeroNegative", -0.5, WithoutLeadingZero(), "-.500"},
+                                           TextCase{"LeadingZeroOnlyBelowOne", 10.5, WithoutLeadingZero(), "10.500"},
+                                           TextCase{"Parentheses", -1036, WithParentheses(), "(1,036.000)"},
+                                           TextCase{"ParenthesesOnlyWhenNegative", 1036, WithParentheses(),
+                                                    "1,036.000"},
+                                           TextCase{"ThreeThenTwo", 1234567, IndianGroups(), "12,34,567.000"},
+                                           TextCase{"NoGrouping", 1234567, Ungrouped(), "1234567.000"}),
+                         CaseName);
 
 TEST(FormatThreeDecimalsTest, WritesTheLargestDouble) {
   const std::string text = FormatThreeDecimals(std::numeric_limits<double>::max(), English());

@@ -32,19 +32,18 @@ TEST_P(NumberFormatFromLocaleTest, ReadsSeparatorsAndGrouping) {
   EXPECT_EQ(calc::FormatThreeDecimals(1234567.5, f), c.millions);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Locales, NumberFormatFromLocaleTest,
-    ::testing::Values(
-        LocaleCase{"Bulgarian", QLocale(QLocale::Bulgarian, QLocale::Bulgaria), ",", "\u00A0", 3, 3, 2, "1036,000",
-                   "1\u00A0234\u00A0567,500"},
-        LocaleCase{"English", QLocale(QLocale::English, QLocale::UnitedStates), ".", ",", 3, 3, 1, "1,036.000",
-                   "1,234,567.500"},
-        LocaleCase{"German", QLocale(QLocale::German, QLocale::Germany), ",", ".", 3, 3, 1, "1.036,000",
-                   "1.234.567,500"},
-        LocaleCase{"Indian", QLocale(QLocale::Hindi, QLocale::India), ".", ",", 3, 2, 1, "1,036.000",
-                   "12,34,567.500"},
-        LocaleCase{"CLocaleGroupsNothing", QLocale::c(), ".", ",", 0, 0, 1, "1036.000", "1234567.500"}),
-    [](const ::testing::TestParamInfo<LocaleCase>& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Locales, NumberFormatFromLocaleTest,
+                         ::testing::Values(LocaleCase{"Bulgarian", QLocale(QLocale::Bulgarian, QLocale::Bulgaria), ",",
+                                                      "\u00A0", 3, 3, 2, "1036,000", "1\u00A0234\u00A0567,500"},
+                                           LocaleCase{"English", QLocale(QLocale::English, QLocale::UnitedStates), ".",
+                                                      ",", 3, 3, 1, "1,036.000", "1,234,567.500"},
+                                           LocaleCase{"German", QLocale(QLocale::German, QLocale::Germany), ",", ".", 3,
+                                                      3, 1, "1.036,000", "1.234.567,500"},
+                                           LocaleCase{"Indian", QLocale(QLocale::Hindi, QLocale::India), ".", ",", 3, 2,
+                                                      1, "1,036.000", "12,34,567.500"},
+                                           LocaleCase{"CLocaleGroupsNothing", QLocale::c(), ".", ",", 0, 0, 1,
+                                                      "1036.000", "1234567.500"}),
+                         [](const ::testing::TestParamInfo<LocaleCase>& row) { return std::string(row.param.name); });
 
 TEST(NumberFormatFromLocaleTest, LocaleWithoutGroupingGroupsNothing) {
   QLocale locale(QLocale::English, QLocale::UnitedStates);

@@ -45,7 +45,7 @@ class MonkeyTest : public QObject {
     static const QString alphabet =
         QStringLiteral("0123456789.,+-eEdD&HhOo \t%abcxyz!@#$()[]") + QStringLiteral("абвгдежзийклмнопрстуфхцчшщъьюя");
     QString text;
-    std::uniform_int_distribution<int> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(alphabet.size()) - 1);
     for (int i = 0; i < length; ++i) text += alphabet.at(pick(random));
     return text;
   }
@@ -65,7 +65,8 @@ void MonkeyTest::randomEventsKeepTheWindowSound() {
   const QString statement = problemBox->toPlainText();
 
   std::mt19937 random(20261208);
-  std::uniform_int_distribution<int> action(0, 11), box(0, 2), button(0, 1), shortLength(1, 6), longLength(5, 20000), number(1, 100);
+  std::uniform_int_distribution<int> action(0, 11), box(0, 2), button(0, 1), shortLength(1, 6), longLength(5, 20000),
+      number(1, 100);
   QElapsedTimer clock;
   clock.start();
   int done = 0, reports = 0, errors = 0;
@@ -117,8 +118,8 @@ void MonkeyTest::randomEventsKeepTheWindowSound() {
              qPrintable(shown));
   }
   QVERIFY2(done == kEvents, qPrintable(QStringLiteral("only %1 events in the time limit").arg(done)));
-  qInfo("%d events in %lld ms; after them a report %d times, the error line %d times", done, clock.elapsed(),
-        reports, errors);
+  qInfo("%d events in %lld ms; after them a report %d times, the error line %d times", done, clock.elapsed(), reports,
+        errors);
   QVERIFY2(reports > 100 && errors > 100, "the events hardly reach a report or the error line");
 }
 

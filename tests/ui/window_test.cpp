@@ -100,23 +100,36 @@ void WindowTest::layout_data() {
   QTest::addColumn<int>("alignment");  // 0: not checked
 
   const int centred = Qt::AlignCenter, left = Qt::AlignLeft | Qt::AlignTop, top = Qt::AlignHCenter | Qt::AlignTop;
-  QTest::newRow("Frame1") << "Frame1" << "Korvane" << QRect(272, 32, 201, 169) << "Размери" << 0;
-  QTest::newRow("Text2(2)") << "Text2_2" << "Frame1" << QRect(128, 78, 41, 27) << "50" << centred;
-  QTest::newRow("Command1(1)") << "Command1_1" << "Frame1" << QRect(120, 136, 73, 25) << "Изчисти" << 0;
-  QTest::newRow("Command1(0)") << "Command1_0" << "Frame1" << QRect(8, 120, 73, 25) << "Изчисли" << 0;
-  QTest::newRow("Text2(1)") << "Text2_1" << "Frame1" << QRect(128, 51, 41, 27) << "28" << centred;
-  QTest::newRow("Text2(0)") << "Text2_0" << "Frame1" << QRect(128, 24, 41, 27) << "37" << centred;
-  QTest::newRow("Label2(3)") << "Label2_3" << "Frame1" << QRect(168, 78, 25, 27) << "%" << top;
-  QTest::newRow("Label2(2)") << "Label2_2" << "Frame1" << QRect(8, 78, 121, 27) << "Площ на кръста" << left;
-  QTest::newRow("Label2(1)") << "Label2_1" << "Frame1" << QRect(8, 51, 121, 27) << "Ширина на флаг" << left;
-  QTest::newRow("Label2(0)") << "Label2_0" << "Frame1" << QRect(8, 24, 121, 27) << "Дължина на флаг " << left;
-  QTest::newRow("Picture1") << "Picture1" << "Korvane" << QRect(8, 40, 254, 163) << "" << 0;
-  QTest::newRow("Text1(1)") << "Text1_1" << "Korvane" << QRect(40, 312, 449, 121)
+  QTest::newRow("Frame1") << "Frame1"
+                          << "Korvane" << QRect(272, 32, 201, 169) << "Размери" << 0;
+  QTest::newRow("Text2(2)") << "Text2_2"
+                            << "Frame1" << QRect(128, 78, 41, 27) << "50" << centred;
+  QTest::newRow("Command1(1)") << "Command1_1"
+                               << "Frame1" << QRect(120, 136, 73, 25) << "Изчисти" << 0;
+  QTest::newRow("Command1(0)") << "Command1_0"
+                               << "Frame1" << QRect(8, 120, 73, 25) << "Изчисли" << 0;
+  QTest::newRow("Text2(1)") << "Text2_1"
+                            << "Frame1" << QRect(128, 51, 41, 27) << "28" << centred;
+  QTest::newRow("Text2(0)") << "Text2_0"
+                            << "Frame1" << QRect(128, 24, 41, 27) << "37" << centred;
+  QTest::newRow("Label2(3)") << "Label2_3"
+                             << "Frame1" << QRect(168, 78, 25, 27) << "%" << top;
+  QTest::newRow("Label2(2)") << "Label2_2"
+                             << "Frame1" << QRect(8, 78, 121, 27) << "Площ на кръста" << left;
+  QTest::newRow("Label2(1)") << "Label2_1"
+                             << "Frame1" << QRect(8, 51, 121, 27) << "Ширина на флаг" << left;
+  QTest::newRow("Label2(0)") << "Label2_0"
+                             << "Frame1" << QRect(8, 24, 121, 27) << "Дължина на флаг " << left;
+  QTest::newRow("Picture1") << "Picture1"
+                            << "Korvane" << QRect(8, 40, 254, 163) << "" << 0;
+  QTest::newRow("Text1(1)") << "Text1_1"
+                            << "Korvane" << QRect(40, 312, 449, 121)
                             << "Неприятното в това да си първият, направил нещо по \n"
                                "правилния начин, е, че никой не оценява колко трудно е \n"
                                "било. \n"
                             << 0;
-  QTest::newRow("Label1(0)") << "Label1_0" << "Korvane" << QRect(64, 0, 305, 25) << "Математика - датски флаг" << top;
+  QTest::newRow("Label1(0)") << "Label1_0"
+                             << "Korvane" << QRect(64, 0, 305, 25) << "Математика - датски флаг" << top;
 }
 
 void WindowTest::layout() {
@@ -179,10 +192,9 @@ void WindowTest::windowProperties() {
   QVERIFY(!Child<QPlainTextEdit>("Text1_1")->isVisibleTo(window_.get()));
   QCOMPARE(Child<QPlainTextEdit>("Text1_0")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
   const QStringList names = {"Text2_0", "Text2_1", "Text2_2", "Command1_0", "Command1_1", "Text1_0"};
-  const QStringList spoken = {"Дължина на флаг", "Ширина на флаг", "Площ на кръста", "Изчисли", "Изчисти",
-                              "Задача и решение"};
-  for (int i = 0; i < names.size(); ++i)
-    QCOMPARE(window_->findChild<QWidget*>(names[i])->accessibleName(), spoken[i]);
+  const QStringList spoken = {"Дължина на флаг", "Ширина на флаг", "Площ на кръста",
+                              "Изчисли",         "Изчисти",        "Задача и решение"};
+  for (int i = 0; i < names.size(); ++i) QCOMPARE(window_->findChild<QWidget*>(names[i])->accessibleName(), spoken[i]);
 }
 
 void WindowTest::startState() {
@@ -209,8 +221,7 @@ void WindowTest::sequences_data() {
   QTest::newRow("clear twice") << QStringList{"clear", "clear"} << "" << empty;
   QTest::newRow("clear, calculate") << QStringList{"clear", "calc"} << kErrorLine << empty;
   QTest::newRow("calculate twice") << QStringList{"calc", "calc"} << kExampleReport << example;
-  QTest::newRow("error, then good input")
-      << QStringList{"2=110", "calc", "2=50", "calc"} << kExampleReport << example;
+  QTest::newRow("error, then good input") << QStringList{"2=110", "calc", "2=50", "calc"} << kExampleReport << example;
   QTest::newRow("good, then error") << QStringList{"calc", "0=-5", "calc"} << kErrorLine
                                     << QStringList{"-5", "28", "50"};
   QTest::newRow("share above 100 %") << QStringList{"2=101", "calc"} << kErrorLine << QStringList{"37", "28", "101"};
@@ -234,9 +245,12 @@ void WindowTest::sequences() {
       QTest::keyClicks(box, step.mid(2));
     }
   }
-  if (problemBox == "statement") QVERIFY(ProblemBox().startsWith(kStatementStart));
-  else QCOMPARE(ProblemBox(), problemBox);
-  for (int i = 0; i < 3; ++i) QCOMPARE(Child<QLineEdit>(qPrintable(QStringLiteral("Text2_%1").arg(i)))->text(), inputs[i]);
+  if (problemBox == "statement")
+    QVERIFY(ProblemBox().startsWith(kStatementStart));
+  else
+    QCOMPARE(ProblemBox(), problemBox);
+  for (int i = 0; i < 3; ++i)
+    QCOMPARE(Child<QLineEdit>(qPrintable(QStringLiteral("Text2_%1").arg(i)))->text(), inputs[i]);
   QVERIFY(Child<QPlainTextEdit>("Text1_1")->toPlainText().startsWith(QStringLiteral("Неприятното")));
 }
 
@@ -257,9 +271,12 @@ void WindowTest::inputsTakeFourCharacters_data() {
   QTest::addColumn<bool>("paste");
   QTest::addColumn<QString>("text");
   QTest::addColumn<QString>("kept");
-  QTest::newRow("typed") << false << "12345" << "1234";
-  QTest::newRow("pasted") << true << "12345" << "1234";
-  QTest::newRow("pasted Cyrillic") << true << "тридесет" << "трид";
+  QTest::newRow("typed") << false << "12345"
+                         << "1234";
+  QTest::newRow("pasted") << true << "12345"
+                          << "1234";
+  QTest::newRow("pasted Cyrillic") << true << "тридесет"
+                                   << "трид";
   QTest::newRow("pasted long text") << true << QString(100000, QLatin1Char('9')) << "9999";
 }
 
