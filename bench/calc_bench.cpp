@@ -30,3 +30,27 @@ void BM_SolveOnly(benchmark::State& state) {
 BENCHMARK(BM_SolveOnly);
 
 }  // namespace
+
+namespace {
+
+void BM_NumberToText(benchmark::State& state) {
+  const calc::NumberFormat format;
+  double value = 0.5;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(value);
+    benchmark::DoNotOptimize(calc::NumberToText(value, format));
+  }
+}
+BENCHMARK(BM_NumberToText);
+
+void BM_FormatThreeDecimals(benchmark::State& state) {
+  const calc::NumberFormat format;
+  double value = 9.2997844837596;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(value);
+    benchmark::DoNotOptimize(calc::FormatThreeDecimals(value, format));
+  }
+}
+BENCHMARK(BM_FormatThreeDecimals);
+
+}  // namespace

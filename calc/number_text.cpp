@@ -72,6 +72,13 @@ void AppendNumberText(std::string& out, double value, const NumberFormat& format
     out += '0';
     return;
   }
+  // Whole numbers below 1E+15 have at most 15 digits: they print as they are.
+  if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+    std::array<char, 24> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), static_cast<std::int64_t>(value)).ptr;
+    out.append(digits.data(), end);
+    return;
+  }
   // d.ddde±x: the value rounded to 15 significant digits. Where the shortest
   // round-trip form has at most 15 digits it is that rounding (any 15-digit decimal
   // survives the trip through a double), and it is much cheaper to find.
