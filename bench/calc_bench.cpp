@@ -1,6 +1,8 @@
 // The problem box's text for the example, for a Bulgarian user, and for invalid input.
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 #include "calc/cross.h"
 #include "tests/calc/formats.h"
 
@@ -29,28 +31,15 @@ void BM_SolveOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_SolveOnly);
 
-}  // namespace
-
-namespace {
-
-void BM_NumberToText(benchmark::State& state) {
+// One number writer on its own: NumberToText or FormatThreeDecimals.
+void BM_Writer(benchmark::State& state, std::string (*writer)(double, const calc::NumberFormat&), double value) {
   const calc::NumberFormat format;
-  double value = 0.5;
   for (auto _ : state) {
     benchmark::DoNotOptimize(value);
-    benchmark::DoNotOptimize(calc::NumberToText(value, format));
+    benchmark::DoNotOptimize(writer(value, format));
   }
 }
-BENCHMARK(BM_NumberToText);
-
-void BM_FormatThreeDecimals(benchmark::State& state) {
-  const calc::NumberFormat format;
-  double value = 9.2997844837596;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(value);
-    benchmark::DoNotOptimize(calc::FormatThreeDecimals(value, format));
-  }
-}
-BENCHMARK(BM_FormatThreeDecimals);
+BENCHMARK_CAPTURE(BM_Writer, NumberToText, calc::NumberToText, 0.5);
+BENCHMARK_CAPTURE(BM_Writer, FormatThreeDecimals, calc::FormatThreeDecimals, 9.2997844837596);
 
 }  // namespace

@@ -28,32 +28,19 @@ void AppendExponent(std::string& out, int exponent) {
   out += std::to_string(magnitude);
 }
 
-// Integer digits with group separators, from the right: one group of the
-// primary size, then groups of the secondary size.
+// Integer digits with group separators: one group of the primary size at the
+// right, then groups of the secondary size.
 void AppendGrouped(std::string& out, std::string_view digits, const NumberFormat& format) {
   const int count = static_cast<int>(digits.size());
   const int primary = format.primary_group_size;
-  if (primary <= 0 || count < primary + format.minimum_grouping_digits) {
-    out += digits;
-    return;
-  }
   const int secondary = format.secondary_group_size;
-  // Where the leftmost group ends: walk group sizes from the right.
-  int boundary = count - primary;
-  std::array<int, 400> starts{};  // group starts, right to left; a double has at most 309 integer digits
-  int groups = 0;
-  starts[groups++] = boundary;
-  while (secondary > 0 && boundary > secondary) {
-    boundary -= secondary;
-    starts[groups++] = boundary;
+  const bool grouped = primary > 0 && count >= primary + format.minimum_grouping_digits;
+  for (int i = 0; i < count; ++i) {
+    const int right = count - i;  // digits from here to the end
+    const bool boundary = right == primary || (secondary > 0 && right > primary && (right - primary) % secondary == 0);
+    if (grouped && i > 0 && boundary) out += format.group_separator;
+    out += digits[static_cast<std::size_t>(i)];
   }
-  int from = 0;
-  for (int g = groups - 1; g >= 0; --g) {
-    out.append(digits.substr(from, starts[g] - from));
-    out += format.group_separator;
-    from = starts[g];
-  }
-  out.append(digits.substr(from));
 }
 
 // A double lies exactly halfway between two three-decimal values only when it is
