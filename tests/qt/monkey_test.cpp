@@ -15,7 +15,7 @@
 
 #include "platform/locale_format.h"
 #include "platform/startup.h"
-#include "ui/korvane.h"
+#include "qt/korvane.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 
 #include "platform/locale_format.h"
 #include "platform/startup.h"
-#include "ui/korvane.h"
-#include "ui/picture_box.h"
+#include "qt/korvane.h"
+#include "qt/picture_box.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "korvane_version.h"
 #include "platform/locale_format.h"
 #include "platform/startup.h"
-#include "ui/korvane.h"
+#include "qt/korvane.h"
 
 int main(int argc, char* argv[]) {
   platform::PreventBusAutolaunch();

@@ -1,4 +1,4 @@
-#include "ui/flat_button.h"
+#include "qt/flat_button.h"
 
 #include <qdrawutil.h>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "ui/korvane.h"
+#include "qt/korvane.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -8,7 +8,7 @@
 
 #include "calc/cross.h"
 #include "korvane_version.h"
-#include "ui/picture_box.h"
+#include "qt/picture_box.h"
 #include "ui_korvane.h"
 
 namespace {
@@ -23,15 +23,13 @@ QString DisplayText(const std::string& text) {
 Korvane::Korvane(calc::NumberFormat format, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::Korvane>()), format_(std::move(format)) {
   ui_->setupUi(this);
-  setWindowTitle(QStringLiteral(KORVANE_PUBLISHER_ADDRESS "  ") + QStringLiteral("Математика - дебелина на кръста"));
+  // The caption is the publisher's address, two blanks, then the form's title.
+  setWindowTitle(QStringLiteral(KORVANE_PUBLISHER_ADDRESS "  ") + windowTitle());
   Text1 = {ui_->Text1_0, ui_->Text1_1};
   Text2 = {ui_->Text2_0, ui_->Text2_1, ui_->Text2_2};
   Command1 = {ui_->Command1_0, ui_->Command1_1};
   Picture1 = ui_->Picture1;
 
-  // The motto would cover the lower half of the problem box and run off the
-  // window: it stays a control of the window, but is not shown.
-  Text1[1]->hide();
   // The labels overlap the input boxes by a pixel; keep the boxes' borders whole.
   for (QLineEdit* box : Text2) box->raise();
 
