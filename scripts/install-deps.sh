@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that Korvane needs to build, test and run,
-# and only those that are missing. Prints what it installs; silent otherwise.
+# Installs the Debian 12 packages that Korvane needs, and only those that are
+# missing. Prints what it installs; silent otherwise.
+#   scripts/install-deps.sh            the Linux program, the web page and their tests
+#   scripts/install-deps.sh windows    the same, and the Windows cross build, installer and Wine
 set -euo pipefail
 
 packages=(
@@ -13,8 +15,18 @@ packages=(
   # the real window under a virtual display, its screenshot, its accessibility tree, its system calls
   python3 xvfb x11-utils xdotool imagemagick dbus at-spi2-core python3-pyatspi strace
   # the Debian package and the Windows version record, and the tools that check them
-  dpkg-dev appstream desktop-file-utils binutils-mingw-w64-x86-64
+  dpkg-dev appstream desktop-file-utils binutils-mingw-w64-x86-64 lintian
 )
+web_packages=()
+windows_packages=()
+
+for group in "$@"; do
+  case "$group" in
+    windows) packages+=("${windows_packages[@]}") ;;
+    *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
+  esac
+done
+packages+=("${web_packages[@]}")
 
 missing=()
 for package in "${packages[@]}"; do
