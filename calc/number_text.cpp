@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,35 @@ bool IsThreeDecimalTie(double magnitude) {
   return sixteenths < 9007199254740992.0 && sixteenths == std::floor(sixteenths) && std::fmod(sixteenths, 2.0) == 1.0;
 }
 
+// From 1E+12 on, three decimals would show more than 15 significant digits, and
+// the digits past the 17th would be noise of the binary value. There the value is
+// rounded to 15 significant digits and the rest is zeros: 1181221514250.870.
+constexpr double kFifteenDigitThreeDecimals = 1e12;
+
+// Writes at most 309 integer digits, the period and three decimals from `out` on.
+char* AppendFifteenDigitsFixed(char* out, double magnitude) {
+  std::array<char, 32> scientific{};  // d.dddddddddddddde+XXX
+  const char* end = std::to_chars(scientific.data(), scientific.data() + scientific.size(), magnitude,
+                                  std::chars_format::scientific, kSignificantDigits - 1)
+                        .ptr;
+  const std::string_view text(scientific.data(), static_cast<std::size_t>(end - scientific.data()));
+  const std::size_t e = text.find('e');
+  int exponent = 0;
+  std::from_chars(text.data() + e + 2, text.data() + text.size(), exponent);  // always e+
+  std::array<char, kSignificantDigits> digits{};
+  std::size_t count = 0;
+  for (char c : text.substr(0, e))
+    if (c != '.') digits[count++] = c;
+
+  // Integer digits, then three decimals; digits past the fifteenth are zeros.
+  const int integer_digits = exponent + 1;
+  for (int i = 0; i < integer_digits + 3; ++i) {
+    if (i == integer_digits) *out++ = '.';
+    *out++ = i < kSignificantDigits ? digits[static_cast<std::size_t>(i)] : '0';
+  }
+  return out;
+}
+
 }  // namespace
 
 void AppendNumberText(std::string& out, double value, const NumberFormat& format) {
@@ -74,7 +104,10 @@ void AppendNumberText(std::string& out, double value, const NumberFormat& format
   char* end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific).ptr;
   std::string_view text(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
   std::size_t e = text.find('e');
-  if (e > kSignificantDigits + 1) {  // more digits than the leading one, the period and 14 more
+  // A subnormal value holds fewer than 15 digits' precision, so its shortest form
+  // may differ from its 15-digit rounding (1E-310 is 9.99999999999997E-311).
+  const bool subnormal = magnitude < std::numeric_limits<double>::min();
+  if (e > kSignificantDigits + 1 || subnormal) {  // more digits than the leading one, the period and 14 more
     end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific,
                         kSignificantDigits - 1)
               .ptr;
@@ -124,7 +157,9 @@ void AppendThreeDecimals(std::string& out, double value, const NumberFormat& for
   // The largest double has 309 integer digits; with ".000" this is ample.
   std::array<char, 330> buffer{};
   char* end = nullptr;
-  if (IsThreeDecimalTie(magnitude)) {
+  if (magnitude >= kFifteenDigitThreeDecimals) {
+    end = AppendFifteenDigitsFixed(buffer.data(), magnitude);
+  } else if (IsThreeDecimalTie(magnitude)) {
     const auto thousandths = (static_cast<std::uint64_t>(magnitude * 16.0) * 125 + 1) / 2;
     end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), thousandths / 1000).ptr;
     const auto fraction = static_cast<unsigned>(thousandths % 1000);

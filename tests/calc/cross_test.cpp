@@ -124,8 +124,32 @@ INSTANTIATE_TEST_SUITE_P(
                                  "1",
                                  {"100000000000000*x + 1*x - x*x = 100000000000000*1*0.01",
                                   "x*x - 100000000000001*x + 1000000000000 = 0", "Площ на флага: 100000000000000",
-                                  "Площ на кръста: 1,000,000,000,000.000", "Дебелина на кръста: 0.010"}}),
+                                  "Площ на кръста: 1,000,000,000,000.000", "Дебелина на кръста: 0.010"}},
+                      ReportCase{"WholeNumbersKeepTheirZeros",
+                                 "1",
+                                 "1E7",
+                                 "33.3",
+                                 {"1*x + 10000000*x - x*x = 1*10000000*0.333", "x*x - 10000001*x + 3330000 = 0",
+                                  "Площ на флага: 10000000", "Площ на кръста: 3,330,000.000",
+                                  "Дебелина на кръста: 0.333"}},
+                      ReportCase{"AreaRoundedToFifteenDigits",
+                                 "1234567",
+                                 "7654321",
+                                 "12.5",
+                                 {"1234567*x + 7654321*x - x*x = 1234567*7654321*0.125",
+                                  "x*x - 8888888*x + 1181221514250.88 = 0", "Площ на флага: 9449772114007",
+                                  "Площ на кръста: 1,181,221,514,250.870", "Дебелина на кръста: 134,935.797"}}),
     RowName{});
+
+// Digits past the fifteenth significant one are zeros, not the binary value's noise.
+TEST(ReportTest, HugeFlagShowsAtMostFifteenSignificantDigits) {
+  const auto lines = Lines(ProblemBoxText("9E99", "9E99", "100", English()));
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[5], "Площ на флага: 8.1E+199");
+  std::string area = "Площ на кръста: 81";  // 8.1E+199: 81 and 198 zeros
+  for (int group = 0; group < 66; ++group) area += ",000";
+  EXPECT_EQ(lines[6], area + ".000");
+}
 
 struct InvalidCase {
   const char* name;
