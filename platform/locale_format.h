@@ -8,6 +8,11 @@
 
 namespace platform {
 
+// The locale that says how the user's numbers look: LC_ALL, then LC_NUMERIC, then
+// LANG, as the C library and Qt agree; with none of them set, the C locale.
+QLocale NumericLocale();
+
+// Every part of the format (separators, group sizes, minimum grouping, sign) from `locale`.
 calc::NumberFormat NumberFormatFromLocale(const QLocale& locale);
 
 }  // namespace platform

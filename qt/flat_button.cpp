@@ -1,6 +1,7 @@
 #include "qt/flat_button.h"
 
 #include <qdrawutil.h>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 
@@ -27,4 +28,14 @@ void FlatButton::paintEvent(QPaintEvent*) {
     focus.backgroundColor = faceColour();
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
   }
+}
+
+void FlatButton::keyPressEvent(QKeyEvent* event) {
+  // Users of Windows and GNOME alike expect Return on a focused button to press it;
+  // QPushButton does so only for default buttons, which live in dialogs.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (!event->isAutoRepeat()) animateClick();
+    return;
+  }
+  QPushButton::keyPressEvent(event);
 }

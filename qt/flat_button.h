@@ -1,5 +1,6 @@
 // A push button drawn flat in its face colour with a classic bevelled border,
 // the same under every widget style (styles would otherwise paint a gradient).
+// Return and Enter press it when it has the focus, as Space does.
 #pragma once
 
 #include <QColor>
@@ -17,4 +18,5 @@ class FlatButton : public QPushButton {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 };

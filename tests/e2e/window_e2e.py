@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Starts the real executable under Xvfb, at scale 1 and at scale 2: its window
+"""Starts the real executable under Xvfb, at scale 1 (given Qt's own command-line
+options, which it must ignore) and at scale 2: its window
 appears at its size with its colours, "Изчисли" writes into the problem box, and
 closing the window ends the program. At scale 2 the window is twice the size with
 the same layout, and the photograph is scaled smoothly, not by doubling pixels.
@@ -10,6 +11,7 @@ Usage: window_e2e.py KORVANE_EXECUTABLE OUTPUT_FOLDER
 import pathlib
 import subprocess
 import sys
+import time
 
 from xdisplay import VirtualDisplay
 
@@ -47,10 +49,15 @@ class Shot:
 def run(executable, out, scale):
     env = {"QT_SCALE_FACTOR": str(scale)} if scale != 1 else {}
     suffix = "" if scale == 1 else f"-scale{scale}"
+    # The program takes no options: were Qt's own honoured, these would recolour,
+    # rename and mirror the window, and the checks below would see it.
+    style = out / "black.qss"
+    style.write_text("QWidget { background: black; }\n")
+    options = ["-stylesheet", str(style), "-qwindowtitle", "Другото", "-reverse"] if scale == 1 else []
     with VirtualDisplay(1024, 900, extra_env=env) as display:
-        program = subprocess.Popen([str(executable)], env=display.env, stderr=subprocess.PIPE, text=True)
+        program = subprocess.Popen([str(executable), *options], env=display.env, stderr=subprocess.DEVNULL)
         try:
-            window = display.wait_for_window(TITLE)
+            window = display.wait_for_window(TITLE, process=program)
             x, y, width, height = display.geometry(window)
             wanted = (WINDOW_SIZE[0] * scale, WINDOW_SIZE[1] * scale)
             check((width, height) == wanted, f"window is {width} x {height}, not {wanted}")
@@ -62,7 +69,8 @@ def run(executable, out, scale):
 
             box = [v * scale for v in PROBLEM_BOX]
             display.click(x + (CALCULATE[0] + 36) * scale, y + (CALCULATE[1] + 12) * scale)
-            for _ in range(100):
+            deadline = time.monotonic() + 60
+            while time.monotonic() < deadline:
                 after = Shot(display, x, y, width, height)
                 if after.region(*box) != start.region(*box):
                     break

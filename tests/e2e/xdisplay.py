@@ -39,15 +39,23 @@ class VirtualDisplay:
     def run(self, *args, timeout=20):
         return subprocess.run(args, env=self.env, check=True, capture_output=True, text=True, timeout=timeout).stdout
 
-    def wait_for_window(self, title_part, timeout=20):
+    def wait_for_window(self, title_part, timeout=90, process=None):
+        """The first viewable top-level window whose name contains title_part, waited for
+        with a generous bound (a loaded machine may take seconds to start a program).
+        Names are compared here, not by xdotool, whose patterns miss Cyrillic now and then."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title_part], env=self.env,
-                                   capture_output=True, text=True)
-            if found.returncode == 0 and found.stdout.split():
-                return int(found.stdout.split()[0])
-            time.sleep(0.05)
-        raise TimeoutError(f"no window named like {title_part!r}")
+            if process is not None and process.poll() is not None:
+                raise RuntimeError(f"the program ended with {process.returncode} before its window appeared")
+            tree = subprocess.run(["xwininfo", "-root", "-children"], env=self.env, capture_output=True, text=True)
+            for line in tree.stdout.splitlines():
+                match = re.match(r'\s*(0x[0-9a-f]+) "(.*)":', line)
+                if match and title_part in match.group(2):
+                    info = self.run("xwininfo", "-id", match.group(1))
+                    if "IsViewable" in info:
+                        return int(match.group(1), 16)
+            time.sleep(0.05)  # a poll interval, not a wait for the outcome
+        raise TimeoutError(f"no window named like {title_part!r} within {timeout} s")
 
     def geometry(self, window):
         info = self.run("xwininfo", "-id", str(window))

@@ -2,8 +2,12 @@
 // buttons, Return and the keyboard do to the boxes. Runs on the offscreen platform.
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QGroupBox>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -55,6 +59,8 @@ class WindowTest : public QObject {
   void layout();
   void colours_data();
   void colours();
+  void formDescriptionAgrees();
+  void inputBordersAreWhole();
   void windowProperties();
   void startState();
   void sequences_data();
@@ -64,7 +70,8 @@ class WindowTest : public QObject {
   void inputsTakeFourCharacters_data();
   void inputsTakeFourCharacters();
   void tabOrder();
-  void spaceOnFocusedButtonPresses();
+  void keyOnFocusedButtonPresses_data();
+  void keyOnFocusedButtonPresses();
   void keyboardOnlyCalculation();
   void problemBoxCopiesTheReport();
   void problemBoxIsNotEditable();
@@ -179,6 +186,64 @@ void WindowTest::colours() {
   const int off = std::max({std::abs(drawn.red() - colour.red()), std::abs(drawn.green() - colour.green()),
                             std::abs(drawn.blue() - colour.blue())});
   QVERIFY2(off <= tolerance, qPrintable(QStringLiteral("drawn %1, wanted %2").arg(drawn.name(), colour.name())));
+}
+
+// The description that the Windows and web front ends are generated from (ui/form.py)
+// says what this window, built by Qt from the same form, shows.
+void WindowTest::formDescriptionAgrees() {
+  QFile file(QStringLiteral(KORVANE_FORM_JSON));
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  const QJsonObject form = QJsonDocument::fromJson(file.readAll()).object();
+  QVERIFY(window_->windowTitle().endsWith(QStringLiteral("  ") + form["caption_text"].toString()));
+  QCOMPARE(window_->size(), QSize(form["width"].toInt(), form["height"].toInt()));
+  const auto colour = [](const QJsonValue& rgb) {
+    const QJsonArray a = rgb.toArray();
+    return a.isEmpty() ? QColor() : QColor(a[0].toInt(), a[1].toInt(), a[2].toInt());
+  };
+  QCOMPARE(window_->palette().color(QPalette::Window), colour(form["background"]));
+  QCOMPARE(window_->font().family(), form["font_family"].toString());
+  QCOMPARE(window_->font().pointSize(), form["font_points"].toInt());
+
+  const QJsonArray controls = form["controls"].toArray();
+  QCOMPARE(controls.size(), 14);
+  int tab_index = 0;
+  for (const QJsonValue& value : controls) {
+    const QJsonObject c = value.toObject();
+    const QString id = c["index"].isNull() ? c["name"].toString()
+                                           : QStringLiteral("%1_%2").arg(c["name"].toString()).arg(c["index"].toInt());
+    auto* w = window_->findChild<QWidget*>(id);
+    QVERIFY2(w, qPrintable(id));
+    QCOMPARE(c["tab_index"].toInt(), tab_index++);
+    const QRect place(w->mapTo(window_.get(), QPoint(0, 0)), w->size());
+    QCOMPARE(place, QRect(c["x"].toInt(), c["y"].toInt(), c["width"].toInt(), c["height"].toInt()));
+    QCOMPARE(Caption(w), c["text"].toString());
+    QCOMPARE(w->isVisibleTo(window_.get()), c["visible"].toBool());
+    QCOMPARE(w->accessibleName(), c["accessible_name"].toString());
+    if (auto* box = qobject_cast<QLineEdit*>(w)) {
+      QCOMPARE(box->maxLength(), c["max_length"].toInt());
+      QCOMPARE(box->alignment() == Qt::AlignCenter, c["align"].toString() == "center");
+    }
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+      QCOMPARE(label->palette().color(QPalette::Window), colour(c["background"]));
+      QCOMPARE(bool(label->alignment() & Qt::AlignHCenter), c["align"].toString() == "center");
+    }
+    if (qobject_cast<QPushButton*>(w)) QCOMPARE(w->palette().color(QPalette::Button), colour(c["background"]));
+  }
+}
+
+// The labels overlap the input boxes by a pixel: the boxes' left borders must stay
+// whole, drawn over the label rather than hidden under it.
+void WindowTest::inputBordersAreWhole() {
+  const QImage window = window_->grab().toImage();
+  const QColor label(255, 192, 128);
+  for (const char* name : {"Text2_0", "Text2_1", "Text2_2"}) {
+    auto* box = Child<QLineEdit>(name);
+    for (int y = 3; y < box->height() - 3; y += 4) {
+      const QColor drawn = window.pixelColor(box->mapTo(window_.get(), QPoint(0, y)));
+      QVERIFY2(std::abs(drawn.red() - label.red()) + std::abs(drawn.blue() - label.blue()) > 60,
+               qPrintable(QStringLiteral("%1 at y %2 shows the label's colour %3").arg(name).arg(y).arg(drawn.name())));
+    }
+  }
 }
 
 void WindowTest::windowProperties() {
@@ -308,16 +373,24 @@ void WindowTest::tabOrder() {
   QCOMPARE(visited, (QStringList{"Text1_0", "Text2_0", "Text2_1", "Command1_0", "Command1_1", "Text2_2", "Text1_0"}));
 }
 
-void WindowTest::spaceOnFocusedButtonPresses() {
+void WindowTest::keyOnFocusedButtonPresses_data() {
+  QTest::addColumn<int>("key");
+  QTest::newRow("Space") << int(Qt::Key_Space);
+  QTest::newRow("Return") << int(Qt::Key_Return);
+  QTest::newRow("Enter") << int(Qt::Key_Enter);
+}
+
+void WindowTest::keyOnFocusedButtonPresses() {
+  QFETCH(int, key);
   ShowAndActivate();
   auto* calculate = Child<QPushButton>("Command1_0");
   calculate->setFocus();
-  QTest::keyClick(calculate, Qt::Key_Space);
-  QCOMPARE(ProblemBox(), kExampleReport);
+  QTest::keyClick(calculate, Qt::Key(key));
+  QTRY_COMPARE(ProblemBox(), kExampleReport);
   auto* clear = Child<QPushButton>("Command1_1");
   clear->setFocus();
-  QTest::keyClick(clear, Qt::Key_Space);
-  QCOMPARE(ProblemBox(), QString());
+  QTest::keyClick(clear, Qt::Key(key));
+  QTRY_COMPARE(ProblemBox(), QString());
 }
 
 // From the first box to a report with nothing but the keyboard; Tab selects a box's text.
