@@ -3,7 +3,8 @@
 
 250 x 159 pixels, baseline JPEG (JFIF 1.01, YCbCr, chroma halved both ways),
 96 dpi. Deterministic: the same Pillow (Debian's python3-pil) writes the same
-bytes. Run from anywhere: ./make_flag.py
+bytes. Run from anywhere: ./make_flag.py (it says how much of the picture is
+white and how much grey)
 """
 import math
 import pathlib
@@ -28,11 +29,18 @@ def sky(x, y):
     return (int(92 + 70 * t), int(150 + 60 * t), int(222 + 25 * t))
 
 
+# The cloth waves in 1.35 folds along its length. Light follows the slope of the
+# cloth, so the brightest crest lies on the upright band of the cross and the
+# darkest folds fall at the hoist and two thirds of the way to the fly.
+FOLDS = 1.35
+CREST = (UPRIGHT[0] + UPRIGHT[1]) / 2
+
+
 def wave(u):
-    """Vertical displacement and its slope at u (0 at the hoist, 1 at the fly)."""
-    phase = 2 * math.pi * (1.35 * u) + 0.6
-    amp = 7.0 * u
-    return amp * math.sin(phase), 7.0 * math.sin(phase) + amp * 2 * math.pi * 1.35 * math.cos(phase)
+    """Vertical displacement in pixels and the light on the cloth at u (0 at the hoist, 1 at the fly)."""
+    phase = 2 * math.pi * FOLDS * (u - CREST)
+    amp = 2.0 + 5.0 * u
+    return amp * math.sin(phase), 0.95 + 0.11 * math.cos(phase)
 
 
 def flag_colour(u, v):
@@ -62,9 +70,8 @@ def render():
     # The cloth: each column is shifted by the wave and lit by its slope.
     for x in range(FLAG_LEFT, FLAG_LEFT + FLAG_W):
         u = (x - FLAG_LEFT) / (FLAG_W - 1)
-        shift, slope = wave(u)
+        shift, light = wave(u)
         shift *= SCALE
-        light = max(0.55, min(1.18, 1.0 + 0.035 * slope))
         squeeze = 1.0 - 0.04 * u  # the fly droops a little
         for y in range(HEIGHT):
             v = (y - FLAG_TOP - shift) / (FLAG_H * squeeze)
@@ -78,7 +85,13 @@ def render():
 def main():
     out = pathlib.Path(__file__).with_name("flag.jpg")
     render().save(out, "JPEG", quality=80, subsampling=2, dpi=(96, 96), optimize=False, progressive=False)
-    print(f"{out}: {out.stat().st_size} bytes")
+    # The cross must read as white: bright neutral pixels a tenth of the picture or
+    # more, mid-grey ones (shaded white, the pole) a twentieth or less.
+    pixels = list(Image.open(out).getdata())
+    neutral = [p for p in pixels if max(p) - min(p) < 25]
+    white = sum(min(p) >= 215 for p in neutral) / len(pixels)
+    grey = sum(60 < sum(p) / 3 < 215 for p in neutral) / len(pixels)
+    print(f"{out}: {out.stat().st_size} bytes, white {white:.1%}, grey {grey:.1%}")
 
 
 if __name__ == "__main__":
