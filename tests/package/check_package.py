@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Builds the Debian package with CPack and checks it: its files, its declared
 dependencies, and the desktop entry and AppStream metadata it installs, with
-desktop-file-validate and appstreamcli.
+desktop-file-validate and appstreamcli, and the whole package with lintian.
 
 Usage: check_package.py BUILD_FOLDER APP_ID
 """
@@ -45,7 +45,15 @@ def main():
         run("desktop-file-validate", str(tree / f"usr/share/applications/{app_id}.desktop"))
         run("appstreamcli", "validate", "--no-net", "--pedantic",
             str(tree / f"usr/share/metainfo/{app_id}.metainfo.xml"))
-        print(f"{deb.name}: {len(files)} entries; Depends: {depends.strip()}")
+        for wanted in ("/usr/share/doc/korvane/copyright", "/usr/share/doc/korvane/changelog.gz",
+                       "/usr/share/man/man1/korvane.1.gz", "/usr/share/man/bg/man1/korvane.1.gz"):
+            check(wanted in files, f"{wanted} is not in the package")
+
+        # Debian's own checks: no error and no warning.
+        found = subprocess.run(["lintian", "--no-tag-display-limit", str(deb)], capture_output=True, text=True)
+        tags = [line for line in found.stdout.splitlines() if line.startswith(("E:", "W:"))]
+        check(not tags, "lintian: " + "; ".join(tags))
+        print(f"{deb.name}: {len(files)} entries; Depends: {depends.strip()}; lintian clean")
 
 
 if __name__ == "__main__":
