@@ -1,6 +1,7 @@
 // Arbitrary bytes, split at the first two NUL bytes into the three input texts,
 // must give the error line or an eight-line report without inf or nan, whose
-// thickness is positive and no more than the flag's shorter side.
+// thickness is positive and no more than the flag's shorter side, and whose
+// numbers show at most 15 significant digits.
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -26,6 +27,30 @@ std::size_t Count(std::string_view text, std::string_view part) {
   std::size_t n = 0;
   for (auto at = text.find(part); at != std::string_view::npos; at = text.find(part, at + part.size())) ++n;
   return n;
+}
+
+// The most significant digits in any number of the text: digits joined across the
+// separators of every format used here, without leading or trailing zeros.
+std::size_t MostSignificantDigits(std::string_view text) {
+  std::size_t most = 0;
+  std::string digits;
+  const auto flush = [&] {
+    const auto first = digits.find_first_not_of('0');
+    if (first != std::string::npos) most = std::max(most, digits.find_last_not_of('0') + 1 - first);
+    digits.clear();
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      digits += c;
+    } else if (text.substr(i, 2) == "\u00A0") {
+      ++i;  // the Bulgarian group separator, two bytes in UTF-8
+    } else if (c != ',' && c != '.') {
+      flush();
+    }
+  }
+  flush();
+  return most;
 }
 
 }  // namespace
@@ -57,6 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "report is not eight CR LF lines");
     Require(Count(box, "\n") == 8 && Count(box, "\r") == 8, "stray line break in the report");
     for (const char* bad : {"inf", "Inf", "nan", "NaN"}) Require(Count(box, bad) == 0, "inf or nan in the report");
+    Require(MostSignificantDigits(box) <= 15, "a number with more than 15 significant digits");
   }
   return 0;
 }
