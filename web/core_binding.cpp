@@ -20,9 +20,8 @@ enum Text { kLength, kWidth, kPercentage, kDecimalSeparator, kGroupSeparator, kN
 // The answer is a 4-byte little-endian byte count followed by the text, or null
 // when memory runs out.
 extern "C" __attribute__((export_name("korvane_problem_box_text"))) char* korvane_problem_box_text(
-    const char* texts, const std::uint32_t* lengths, std::int32_t primary_group_size,
-    std::int32_t secondary_group_size, std::int32_t minimum_grouping_digits, std::int32_t leading_zero,
-    std::int32_t parentheses) {
+    const char* texts, const std::uint32_t* lengths, std::int32_t primary_group_size, std::int32_t secondary_group_size,
+    std::int32_t minimum_grouping_digits, std::int32_t leading_zero, std::int32_t parentheses) {
   std::string_view field[kTextCount];
   for (int i = 0; i < kTextCount; ++i) {
     field[i] = std::string_view(texts, lengths[i]);
@@ -36,8 +35,8 @@ extern "C" __attribute__((export_name("korvane_problem_box_text"))) char* korvan
   format.secondary_group_size = secondary_group_size;
   format.minimum_grouping_digits = minimum_grouping_digits;
   format.leading_zero = leading_zero != 0;
-  format.negative_form = parentheses ? calc::NumberFormat::NegativeForm::Parentheses
-                                     : calc::NumberFormat::NegativeForm::LeadingMinus;
+  format.negative_form =
+      parentheses ? calc::NumberFormat::NegativeForm::Parentheses : calc::NumberFormat::NegativeForm::LeadingMinus;
 
   const std::string text = calc::ProblemBoxText(field[kLength], field[kWidth], field[kPercentage], format);
   const auto size = static_cast<std::uint32_t>(text.size());
