@@ -72,7 +72,7 @@ def style(c: form.Control, frame: form.Control | None) -> str:
     return f"#{c.id} {{ {'; '.join(rules)}; }}"
 
 
-def page(window: form.Window, address: str, module: str) -> str:
+def page(window: form.Window, address: str, module: str, core: str | None) -> str:
     visible = [c for c in window.controls if c.visible]
     frame = next(c for c in visible if c.kind == "frame")
     body = []
@@ -90,6 +90,8 @@ def page(window: form.Window, address: str, module: str) -> str:
         body.append("</fieldset>")
     caption = f"{address}\u00a0\u00a0{window.caption_text}"
     lines = "\n    ".join(body)
+    # The core's download starts with the page's, not when the module asks for it.
+    preload = f'<link rel="preload" href="{core}" as="fetch" crossorigin>\n' if core else ""
     return f"""<!doctype html>
 <html lang="bg">
 <head>
@@ -102,7 +104,7 @@ def page(window: form.Window, address: str, module: str) -> str:
 <link rel="manifest" href="manifest.webmanifest">
 <link rel="icon" href="icon-32.png">
 <link rel="modulepreload" href="{module}">
-<script type="module" src="{module}"></script>
+{preload}<script type="module" src="{module}"></script>
 </head>
 <body>
 <main id="{window.name}" aria-label="{html.escape(window.caption_text)}">
@@ -204,7 +206,8 @@ def main() -> int:
 
     out = args.out
     out.mkdir(parents=True, exist_ok=True)
-    (out / "index.html").write_text(page(window, args.address, args.module.name), encoding="utf-8")
+    (out / "index.html").write_text(page(window, args.address, args.module.name,
+                                                next((f.name for f in args.file if f.suffix == ".wasm"), None)), encoding="utf-8")
     (out / "korvane.css").write_text(stylesheet(window), encoding="utf-8")
     shutil.copyfile(args.module, out / args.module.name)
     for source in args.file:
@@ -214,7 +217,7 @@ def main() -> int:
     (out / "manifest.webmanifest").write_text(manifest(window, args.address), encoding="utf-8")
     # What the page cannot work without is fetched when the worker installs; the icons and the
     # web font (needed only where Times New Roman is missing) are cached when first asked for.
-    shell = ["index.html", "korvane.css", args.module.name, "manifest.webmanifest", "icon-32.png"]
+    shell = ["korvane.css", args.module.name, "manifest.webmanifest", "icon-32.png"]
     shell += [s.name for s in args.file if s.suffix in (".wasm", ".jpg")]
     template = Path(__file__).with_name("sw.js")
     (out / "sw.js").write_text(service_worker(template, out, shell), encoding="utf-8")

@@ -80,6 +80,7 @@ export function numberFormatFor(locale) {
 }
 
 // The window: its control arrays, indexed as the handlers expect, and its handlers.
+// `core` and `format` are promises: the page is shown before either is ready.
 function Korvane(core, format) {
   const byId = (id) => document.getElementById(id);
   const Text1 = [byId('Text1_0')];
@@ -108,7 +109,8 @@ function Korvane(core, format) {
   }
 
   async function CalculateCross() {
-    const text = problemBoxText(await core, Text2[0].value, Text2[1].value, Text2[2].value, format);
+    const [exports, numbers] = await Promise.all([core, format]);
+    const text = problemBoxText(exports, Text2[0].value, Text2[1].value, Text2[2].value, numbers);
     Text1[0].value = text.replaceAll('\r\n', '\n');
     Text1[0].scrollTop = 0;
     // A screen reader hears the new report, even when it is the same as the last one.
@@ -128,6 +130,13 @@ function Korvane(core, format) {
 }
 
 if (globalThis.document) {
-  Korvane(instantiateCore(fetch('korvane.wasm')), numberFormatFor(navigator.language));
-  navigator.serviceWorker?.register('sw.js').catch((error) => console.warn('offline use unavailable:', error));
+  const core = instantiateCore(fetch('korvane.wasm'));
+  // Reading the locale costs ICU's start-up: after the first frame, not before it.
+  const format = new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)))
+    .then(() => numberFormatFor(navigator.language));
+  Korvane(core, format);
+  // The worker caches the site for offline use once the core is here, so that it does not
+  // fetch the module a second time alongside the page.
+  core.then(() => navigator.serviceWorker?.register('sw.js'))
+    .catch((error) => console.warn('Korvane works online only here:', error));
 }

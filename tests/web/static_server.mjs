@@ -1,6 +1,8 @@
 // A static web host for the page's tests and benchmark: serves one folder on
-// 127.0.0.1 at a free port, as a plain host would (file types, gzip for the
-// compressible files when asked), and counts the bytes it sends per path.
+// 127.0.0.1 at a free port, as a plain host would (file types, validators and
+// "not modified", gzip for the compressible files when asked), and counts the
+// bytes of the bodies it sends per path.
+import { createHash } from 'node:crypto';
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
 import { extname, join, normalize } from 'node:path';
@@ -16,6 +18,7 @@ const COMPRESSED = new Set(['.html', '.css', '.mjs', '.js', '.wasm', '.webmanife
 
 export async function serve(root, { gzip = false } = {}) {
   const sent = new Map(); // path -> bytes on the wire
+  const zipped = new Map(); // compressed once, as a host that keeps .gz files beside the originals
   const server = createServer(async (request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://host').pathname);
     const file = normalize(join(root, path.endsWith('/') ? `${path}index.html` : path));
@@ -27,9 +30,15 @@ export async function serve(root, { gzip = false } = {}) {
       response.writeHead(404).end();
       return;
     }
-    const headers = { 'Content-Type': TYPES[extname(file)] ?? 'application/octet-stream', 'Cache-Control': 'no-cache' };
+    const etag = `"${createHash('sha256').update(body).digest('hex').slice(0, 20)}"`;
+    const headers = { 'Content-Type': TYPES[extname(file)] ?? 'application/octet-stream', 'Cache-Control': 'no-cache', ETag: etag };
+    if (request.headers['if-none-match'] === etag) {
+      response.writeHead(304, headers).end();
+      return;
+    }
     if (gzip && COMPRESSED.has(extname(file)) && /\bgzip\b/.test(request.headers['accept-encoding'] ?? '')) {
-      body = gzipSync(body, { level: 9 });
+      if (!zipped.has(file)) zipped.set(file, gzipSync(body, { level: 9 }));
+      body = zipped.get(file);
       headers['Content-Encoding'] = 'gzip';
     }
     sent.set(path, (sent.get(path) ?? 0) + body.length);

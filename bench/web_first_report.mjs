@@ -1,0 +1,71 @@
+// The web page's first visit: its weight as a static host serves it (gzip, bodies
+// only, including the service worker's caching), the module's size, and the time
+// from navigation to the report shown after a scripted click on "Изчисли", against
+// the floor page (the same controls, computing nothing), interleaved, medians.
+// Usage: node bench/web_first_report.mjs SITE_DIR FLOOR_DIR [RUNS]
+import { readFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { gzipSync } from 'node:zlib';
+
+import { chromium } from 'playwright-core';
+
+import { serve } from '../tests/web/static_server.mjs';
+
+const [site, floor, runs = '10'] = process.argv.slice(2);
+const ARGS = ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
+  '--disable-sync', '--no-first-run', '--accept-lang=en-US'];
+const WAIT = { timeout: 60_000 };
+const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
+
+const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: ARGS });
+
+// One first visit in a fresh profile: ms from navigation start to the report in the problem box.
+async function firstReport(url, shown) {
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  await page.goto(url, { waitUntil: 'commit' });
+  await page.getByRole('button', { name: 'Изчисли', exact: true }).click(WAIT);
+  const ms = await (await page.waitForFunction(
+    (text) => document.getElementById('Text1_0').value.startsWith(text) && performance.now(), shown, WAIT)).jsonValue();
+  await context.close();
+  return ms;
+}
+
+// Weight: everything the first visit fetched, with the service worker done caching.
+{
+  const host = await serve(site, { gzip: true });
+  const context = await browser.newContext();
+  const page = await context.newPage();
+  await page.goto(host.url);
+  await page.getByRole('button', { name: 'Изчисли', exact: true }).click(WAIT);
+  await page.waitForFunction(() => document.getElementById('Text1_0').value.startsWith('Хоризонталната'), null, WAIT);
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, WAIT);
+  await context.close();
+  await host.close();
+  let total = 0;
+  for (const [path, bytes] of [...host.sent].sort((a, b) => b[1] - a[1])) {
+    console.log(`  ${path.padEnd(24)} ${String(bytes).padStart(7)} B`);
+    total += bytes;
+  }
+  console.log(`first visit, gzip as served: ${total} B = ${(total / 1024).toFixed(1)} KiB (goal 100 KiB, stretch 64 KiB)`);
+  const wasm = readFileSync(join(site, 'korvane.wasm'));
+  console.log(`korvane.wasm: ${wasm.length} B, ${gzipSync(wasm, { level: 9 }).length} B gzip -9`);
+}
+
+// Time to the first report, page and floor taking turns.
+const page = await serve(site, { gzip: true });
+const bare = await serve(floor, { gzip: true });
+const times = { page: [], floor: [] };
+await firstReport(page.url, 'Хоризонталната'); // warm the browser's own start-up paths once
+for (let i = 0; i < Number(runs); ++i) {
+  times.floor.push(await firstReport(bare.url, '37'));
+  times.page.push(await firstReport(page.url, 'Хоризонталната'));
+}
+await page.close();
+await bare.close();
+await browser.close();
+const [p, f] = [median(times.page), median(times.floor)];
+console.log(`time to the first report, median of ${runs}: page ${p.toFixed(1)} ms, floor ${f.toFixed(1)} ms, ` +
+  `ratio ${(p / f).toFixed(2)} (goal 1.2)`);
+console.log(`  page:  ${times.page.map((t) => t.toFixed(0)).join(' ')}`);
+console.log(`  floor: ${times.floor.map((t) => t.toFixed(0)).join(' ')}`);
