@@ -21,9 +21,8 @@ ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "ui"))
 import form  # noqa: E402
 
-# The frame's groove border, on the left, right and bottom (its top line is drawn under
-# the caption): its children are placed from inside it.
-FRAME_BORDER = 2
+# Where the frame's line runs below its top, through the middle of its caption.
+FRAME_LINE = 9
 # The sources' places in the site.
 FONT_FILE = "korvane-serif.woff2"
 CSP = ("default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self'; "
@@ -63,7 +62,7 @@ def element(c: form.Control) -> str:
 def style(c: form.Control, frame: form.Control | None) -> str:
     x, y = c.x, c.y
     if frame is not None:
-        x, y = x - frame.x - FRAME_BORDER, y - frame.y
+        x, y = x - frame.x, y - frame.y
     rules = [f"left: {px(x)}", f"top: {px(y)}", f"width: {px(c.width)}", f"height: {px(c.height)}"]
     if c.background is not None:
         rules.append(f"background-color: {rgb(c.background)}")
@@ -145,11 +144,11 @@ body {{ margin: 0; container-type: inline-size; }}
 #{window.name} > *, #{frame.id} > * {{ position: absolute; box-sizing: border-box; margin: 0; }}
 input, button, textarea {{ font: inherit; color: inherit; }}
 label, p {{ padding: 0 {px(1)}; white-space: pre; overflow: hidden; }}
-#{frame.id} {{
-  padding: 0; border: {FRAME_BORDER}px groove rgb(255 255 255 / 0.7); border-top-width: 0;
-  background: linear-gradient(transparent {px(9)}, rgb(255 255 255 / 0.7) {px(9)}, rgb(255 255 255 / 0.7) {px(10)}, transparent {px(10)});
-}}
-#{frame.id} > legend {{ position: absolute; left: 0; top: 0; padding: 0; line-height: 1;
+/* The frame's box is its place in the form; its line is drawn inside, behind its caption. */
+#{frame.id} {{ padding: 0; border: none; }}
+#{frame.id}::before {{ content: ""; position: absolute; inset: {px(FRAME_LINE)} 0 0 0;
+  border: {px(2)} groove rgb(255 255 255 / 0.8); }}
+#{frame.id} > legend {{ left: 0; top: 0; padding: 0 {px(1)} 0 0; line-height: 1;
   background-color: {rgb(window.background)}; }}
 input {{ padding: 0; border: {px(2)} inset #e0e0e0; background: #fff; }}
 button {{ padding: 0; border: {px(2)} outset rgb(0 0 0 / 0.25); cursor: pointer; }}
