@@ -135,8 +135,11 @@ if (globalThis.document) {
   const format = new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)))
     .then(() => numberFormatFor(navigator.language));
   Korvane(core, format);
-  // The worker caches the site for offline use once the core is here, so that it does not
-  // fetch the module a second time alongside the page.
-  core.then(() => navigator.serviceWorker?.register('sw.js'))
+  // The worker caches the site for offline use once the page has loaded, the core with it,
+  // and the browser is idle: it then finds every file in the HTTP cache and slows nothing.
+  const loaded = new Promise((resolve) => addEventListener('load', resolve, { once: true }));
+  Promise.all([core, loaded])
+    .then(() => new Promise((resolve) => requestIdleCallback(resolve, { timeout: 2000 })))
+    .then(() => navigator.serviceWorker?.register('sw.js'))
     .catch((error) => console.warn('Korvane works online only here:', error));
 }

@@ -183,7 +183,9 @@ describe('in English', () => {
     const origin = new URL(host.url).origin;
     assert.deepEqual(requests.filter((url) => new URL(url).origin !== origin), []);
     assert.deepEqual(await page.context().cookies(), []);
-    assert.deepEqual(await page.evaluate(() => [localStorage.length, sessionStorage.length]), [0, 0]);
+    assert.deepEqual(await page.evaluate(async () => [localStorage.length, sessionStorage.length,
+      (await indexedDB.databases()).length, (await caches.keys()).every((name) => name.startsWith('korvane-'))]),
+    [0, 0, 0, true]);
     assert.deepEqual(browser.problems, []);
   });
 
