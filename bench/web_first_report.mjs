@@ -3,7 +3,8 @@
 // from navigation to the report shown after a scripted click on "Изчисли", against
 // the floor page (the same controls, computing nothing), interleaved, medians.
 // Usage: node bench/web_first_report.mjs SITE_DIR FLOOR_DIR [RUNS]
-import { readFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { gzipSync } from 'node:zlib';
 
@@ -31,8 +32,8 @@ async function firstReport(url, shown) {
   return ms;
 }
 
-// Weight: everything the first visit fetched, with the service worker done caching.
-{
+// Weight: everything a first visit fetched, with the service worker done caching.
+async function weigh(browser, label) {
   const host = await serve(site, { gzip: true });
   const context = await browser.newContext();
   const page = await context.newPage();
@@ -40,29 +41,41 @@ async function firstReport(url, shown) {
   await page.getByRole('button', { name: 'Изчисли', exact: true }).click(WAIT);
   await page.waitForFunction(() => document.getElementById('Text1_0').value.startsWith('Хоризонталната'), null, WAIT);
   await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, WAIT);
+  await page.evaluate(() => document.fonts.ready);
   await context.close();
   await host.close();
   let total = 0;
+  console.log(`${label}:`);
   for (const [path, bytes] of [...host.sent].sort((a, b) => b[1] - a[1])) {
     console.log(`  ${path.padEnd(24)} ${String(bytes).padStart(7)} B`);
     total += bytes;
   }
-  console.log(`first visit, gzip as served: ${total} B = ${(total / 1024).toFixed(1)} KiB (goal 100 KiB, stretch 64 KiB)`);
-  const wasm = readFileSync(join(site, 'korvane.wasm'));
-  console.log(`korvane.wasm: ${wasm.length} B, ${gzipSync(wasm, { level: 9 }).length} B gzip -9`);
+  console.log(`  first visit, gzip as served: ${total} B = ${(total / 1024).toFixed(1)} KiB (goal 100 KiB, stretch 64 KiB)`);
 }
+await weigh(browser, 'with Times New Roman or Liberation Serif installed');
+// A system without either face (a phone, say): fontconfig shown DejaVu alone.
+const fonts = mkdtempSync(join(tmpdir(), 'korvane-fonts-'));
+writeFileSync(join(fonts, 'fonts.conf'), `<?xml version="1.0"?>
+<fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir><cachedir>${fonts}/cache</cachedir></fontconfig>\n`);
+const bare = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: ARGS,
+  env: { ...process.env, FONTCONFIG_FILE: join(fonts, 'fonts.conf') } });
+await weigh(bare, 'with neither face, so that the web font is fetched');
+await bare.close();
+rmSync(fonts, { recursive: true, force: true });
+const wasm = readFileSync(join(site, 'korvane.wasm'));
+console.log(`korvane.wasm: ${wasm.length} B, ${gzipSync(wasm, { level: 9 }).length} B gzip -9`);
 
 // Time to the first report, page and floor taking turns.
 const page = await serve(site, { gzip: true });
-const bare = await serve(floor, { gzip: true });
+const floorHost = await serve(floor, { gzip: true });
 const times = { page: [], floor: [] };
 await firstReport(page.url, 'Хоризонталната'); // warm the browser's own start-up paths once
 for (let i = 0; i < Number(runs); ++i) {
-  times.floor.push(await firstReport(bare.url, '37'));
+  times.floor.push(await firstReport(floorHost.url, '37'));
   times.page.push(await firstReport(page.url, 'Хоризонталната'));
 }
 await page.close();
-await bare.close();
+await floorHost.close();
 await browser.close();
 const [p, f] = [median(times.page), median(times.floor)];
 console.log(`time to the first report, median of ${runs}: page ${p.toFixed(1)} ms, floor ${f.toFixed(1)} ms, ` +

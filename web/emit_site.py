@@ -21,6 +21,9 @@ ROOT = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(ROOT / "ui"))
 import form  # noqa: E402
 
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import make_font  # noqa: E402
+
 # Where the frame's line runs below its top, through the middle of its caption.
 FRAME_LINE = 9
 # The sources' places in the site.
@@ -129,6 +132,7 @@ def stylesheet(window: form.Window) -> str:
   font-family: "{window.font_family}";
   src: local("{window.font_family}"), local("{window.font_family.replace(' ', '')}PSMT"),
        local("Liberation Serif"), local("LiberationSerif"), url("{FONT_FILE}") format("woff2");
+  unicode-range: {make_font.UNICODE_RANGE};
 }}
 html {{ background: #d8d8e0; }}
 /* The body measures the width left for the window, so that it scales without a horizontal scroll bar. */

@@ -79,6 +79,11 @@ export function numberFormatFor(locale) {
   return format;
 }
 
+let firstReport;
+const reported = new Promise((resolve) => {
+  firstReport = resolve;
+});
+
 // The window: its control arrays, indexed as the handlers expect, and its handlers.
 // `core` and `format` are promises: the page is shown before either is ready.
 function Korvane(core, format) {
@@ -115,6 +120,7 @@ function Korvane(core, format) {
     Text1[0].scrollTop = 0;
     // A screen reader hears the new report, even when it is the same as the last one.
     announcer.replaceChildren(text.replaceAll('\r\n', ' '));
+    firstReport();
   }
 
   Command1.forEach((button, index) => button.addEventListener('click', () => Command1_Click(index)));
@@ -135,10 +141,12 @@ if (globalThis.document) {
   const format = new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)))
     .then(() => numberFormatFor(navigator.language));
   Korvane(core, format);
-  // The worker caches the site for offline use once the page has loaded, the core with it,
-  // and the browser is idle: it then finds every file in the HTTP cache and slows nothing.
+  // The worker that caches the site for offline use starts after the first report, or three
+  // seconds after the page has loaded, whichever comes first, when the browser is idle: it then
+  // finds every file in the HTTP cache, and its start does not compete with the page's own.
   const loaded = new Promise((resolve) => addEventListener('load', resolve, { once: true }));
-  Promise.all([core, loaded])
+  Promise.race([reported, loaded.then(() => new Promise((resolve) => setTimeout(resolve, 3000)))])
+    .then(() => core)
     .then(() => new Promise((resolve) => requestIdleCallback(resolve, { timeout: 2000 })))
     .then(() => navigator.serviceWorker?.register('sw.js'))
     .catch((error) => console.warn('Korvane works online only here:', error));

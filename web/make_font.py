@@ -14,7 +14,18 @@ from fontTools import subset
 from fontTools.ttLib import TTFont
 
 FAMILY = "Korvane Serif"
-UNICODES = [*range(0x20, 0x7F), *range(0xA0, 0x100), *range(0x400, 0x460), *range(0x2010, 0x2028), 0x2212]
+# Basic Latin, the no-break space and Bulgarian quotes, Cyrillic, dashes, quotes, the ellipsis and the
+# minus sign: what the page's texts, its reports and a Bulgarian or English user's typing need. The
+# style sheet's unicode-range says the same; other letters come from the browser's own serif.
+UNICODE_RANGE = "U+20-7E, U+A0, U+AB, U+BB, U+400-45F, U+2013-2014, U+2018-201E, U+2026, U+2212"
+
+
+def unicodes(ranges: str) -> list[int]:
+    points = []
+    for item in ranges.split(","):
+        first, _, last = item.strip().removeprefix("U+").partition("-")
+        points += range(int(first, 16), int(last or first, 16) + 1)
+    return points
 
 
 def main() -> int:
@@ -23,10 +34,11 @@ def main() -> int:
     options.name_IDs = [0, 1, 2, 3, 4, 5, 6, 13, 14]  # copyright, names, version, licence
     options.layout_features = ["kern", "liga"]
     options.notdef_outline = True
+    options.drop_tables += ["FFTM"]  # FontForge's time stamps
     options.hinting = False  # screens of today smooth the outlines themselves; a third smaller
     font = TTFont(source)
     subsetter = subset.Subsetter(options)
-    subsetter.populate(unicodes=UNICODES)
+    subsetter.populate(unicodes=unicodes(UNICODE_RANGE))
     subsetter.subset(font)
     names = font["name"]
     for record in names.names:
