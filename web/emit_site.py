@@ -23,6 +23,7 @@ import form  # noqa: E402
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import make_font  # noqa: E402
+from PIL import Image  # noqa: E402  Debian's python3-pil
 
 # Where the frame's line runs below its top, through the middle of its caption.
 FRAME_LINE = 9
@@ -42,12 +43,12 @@ def px(value: int) -> str:
     return f"calc({value} * var(--u))"
 
 
-def element(c: form.Control) -> str:
+def element(c: form.Control, label_for: dict[str, str], photo_size: tuple[int, int]) -> str:
     """The control's markup; its look is in the style sheet under its id."""
     text = html.escape(c.text)
     if c.kind == "label":
         # A label that names an input box is its <label>; the others are plain text.
-        target = LABEL_FOR.get(c.id)
+        target = label_for.get(c.id)
         return f'<label id="{c.id}" for="{target}">{text}</label>' if target else f'<p id="{c.id}">{text}</p>'
     if c.kind == "input":
         return (f'<input id="{c.id}" type="text" inputmode="decimal" maxlength="{c.max_length}" '
@@ -58,7 +59,9 @@ def element(c: form.Control) -> str:
         return (f'<textarea id="{c.id}" aria-label="{html.escape(c.accessible_name)}" readonly '
                 f'spellcheck="false">{text}</textarea>')
     if c.kind == "picture":
-        return f'<img id="{c.id}" src="flag.jpg" width="250" height="159" alt="{html.escape(c.accessible_name)}">'
+        width, height = photo_size
+        return (f'<img id="{c.id}" src="{Path(c.picture).name}" width="{width}" height="{height}" '
+                f'alt="{html.escape(c.accessible_name)}">')
     raise ValueError(f"no markup for {c.kind}")
 
 
@@ -74,9 +77,12 @@ def style(c: form.Control, frame: form.Control | None) -> str:
     return f"#{c.id} {{ {'; '.join(rules)}; }}"
 
 
-def page(window: form.Window, address: str, module: str, core: str | None) -> str:
+def page(window: form.Window, address: str, module: str, core: str | None, photo_size: tuple[int, int]) -> str:
     visible = [c for c in window.controls if c.visible]
     frame = next(c for c in visible if c.kind == "frame")
+    # A label names the input box whose accessible name is the label's text.
+    inputs = {c.accessible_name: c.id for c in visible if c.kind == "input"}
+    label_for = {c.id: inputs[c.text.strip()] for c in visible if c.kind == "label" and c.text.strip() in inputs}
     body = []
     inside = False
     # Tab-index order is the document's order, so that Tab walks the window as laid out.
@@ -87,7 +93,7 @@ def page(window: form.Window, address: str, module: str, core: str | None) -> st
             inside = not inside
             body.append(f'<fieldset id="{frame.id}"><legend>{html.escape(frame.text)}</legend>' if inside
                         else "</fieldset>")
-        body.append(("  " if inside else "") + element(c))
+        body.append(("  " if inside else "") + element(c, label_for, photo_size))
     if inside:
         body.append("</fieldset>")
     caption = f"{address}\u00a0\u00a0{window.caption_text}"
@@ -201,16 +207,16 @@ def main() -> int:
     args = parser.parse_args()
 
     window = form.read_form()
-    global LABEL_FOR
-    # A label names the input box whose accessible name is the label's text.
-    inputs = {c.accessible_name: c.id for c in window.controls if c.kind == "input"}
-    LABEL_FOR = {c.id: inputs[c.text.strip()] for c in window.controls
-                 if c.kind == "label" and c.text.strip() in inputs}
+    picture = next(c for c in window.controls if c.kind == "picture")
+    photo = next(f for f in args.file if f.name == Path(picture.picture).name)
+    with Image.open(photo) as image:
+        photo_size = image.size
 
     out = args.out
     out.mkdir(parents=True, exist_ok=True)
-    (out / "index.html").write_text(page(window, args.address, args.module.name,
-                                                next((f.name for f in args.file if f.suffix == ".wasm"), None)), encoding="utf-8")
+    (out / "index.html").write_text(page(
+        window, args.address, args.module.name, next((f.name for f in args.file if f.suffix == ".wasm"), None),
+        photo_size), encoding="utf-8")
     (out / "korvane.css").write_text(stylesheet(window), encoding="utf-8")
     shutil.copyfile(args.module, out / args.module.name)
     for source in args.file:
@@ -226,8 +232,6 @@ def main() -> int:
     (out / "sw.js").write_text(service_worker(template, out, shell), encoding="utf-8")
     return 0
 
-
-LABEL_FOR: dict[str, str] = {}
 
 if __name__ == "__main__":
     sys.exit(main())

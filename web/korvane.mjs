@@ -85,8 +85,10 @@ const reported = new Promise((resolve) => {
 });
 
 // The window: its control arrays, indexed as the handlers expect, and its handlers.
-// `core` and `format` are promises: the page is shown before either is ready.
-function Korvane(core, format) {
+// `ready` gives the core and the number format; the page is shown before it settles.
+function Korvane(ready) {
+  let core;
+  let format;
   const byId = (id) => document.getElementById(id);
   const Text1 = [byId('Text1_0')];
   const Text2 = [byId('Text2_0'), byId('Text2_1'), byId('Text2_2')];
@@ -113,9 +115,8 @@ function Korvane(core, format) {
     for (const box of Text2) box.value = '';
   }
 
-  async function CalculateCross() {
-    const [exports, numbers] = await Promise.all([core, format]);
-    const text = problemBoxText(exports, Text2[0].value, Text2[1].value, Text2[2].value, numbers);
+  function CalculateCross() {
+    const text = problemBoxText(core, Text2[0].value, Text2[1].value, Text2[2].value, format);
     Text1[0].value = text.replaceAll('\r\n', '\n');
     Text1[0].scrollTop = 0;
     // A screen reader hears the new report, even when it is the same as the last one.
@@ -123,11 +124,17 @@ function Korvane(core, format) {
     firstReport();
   }
 
-  Command1.forEach((button, index) => button.addEventListener('click', () => Command1_Click(index)));
+  // An event waits for the core only once; reactions to one promise run in the order they were
+  // asked for, so a click on "Изчисти" right after "Изчисли" still clears last.
+  const click = (index) => ready.then(([exports, numbers]) => {
+    [core, format] = [exports, numbers];
+    Command1_Click(index);
+  });
+  Command1.forEach((button, index) => button.addEventListener('click', () => click(index)));
   // Return in any input box calculates, as the calculate button does.
   for (const box of Text2) {
     box.addEventListener('keydown', (event) => {
-      if (event.key === 'Enter' && !event.isComposing) Command1_Click(0);
+      if (event.key === 'Enter' && !event.isComposing) click(0);
     });
   }
   Form_Load();
@@ -140,7 +147,7 @@ if (globalThis.document) {
   // Reading the locale costs ICU's start-up: after the first frame, not before it.
   const format = new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)))
     .then(() => numberFormatFor(navigator.language));
-  Korvane(core, format);
+  Korvane(Promise.all([core, format]));
   // The worker that caches the site for offline use starts after the first report, or three
   // seconds after the page has loaded, whichever comes first, when the browser is idle: it then
   // finds every file in the HTTP cache, and its start does not compete with the page's own.
