@@ -140,7 +140,8 @@ def stylesheet(window: form.Window) -> str:
        local("Liberation Serif"), local("LiberationSerif"), url("{FONT_FILE}") format("woff2");
   unicode-range: {make_font.UNICODE_RANGE};
 }}
-html {{ background: #d8d8e0; }}
+/* The window keeps its own colours in a dark desktop theme too. */
+html {{ background: #d8d8e0; color-scheme: light; }}
 /* The body measures the width left for the window, so that it scales without a horizontal scroll bar. */
 body {{ margin: 0; container-type: inline-size; }}
 #{window.name} {{
