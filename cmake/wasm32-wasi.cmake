@@ -10,5 +10,5 @@ set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 # Smallest code; the core raises no exceptions that a page could catch anyway.
 # libc++'s deprecation notices for its C headers are noise here.
 set(CMAKE_CXX_FLAGS_INIT "-fno-exceptions -Wno-deprecated")
-set(CMAKE_CXX_FLAGS_MINSIZEREL_INIT "-Oz -DNDEBUG")
+set(CMAKE_CXX_FLAGS_MINSIZEREL "-Oz -DNDEBUG" CACHE STRING "Flags of the web preset's MinSizeRel build" FORCE)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-mexec-model=reactor -Wl,--strip-all")
