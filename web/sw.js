@@ -6,7 +6,10 @@ const CACHE = '@CACHE_NAME@';
 const PRECACHE = @PRECACHE@;
 
 self.addEventListener('install', (event) => {
-  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(PRECACHE)).then(() => self.skipWaiting()));
+  // Checked with the host (an unchanged file costs a "not modified"), so that a new site never
+  // caches an old file that the browser kept.
+  const requests = PRECACHE.map((url) => new Request(url, { cache: 'no-cache' }));
+  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(requests)).then(() => self.skipWaiting()));
 });
 
 // A new site's worker drops the caches of the old ones and takes over open pages.
