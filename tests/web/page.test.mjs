@@ -5,7 +5,7 @@
 // In: KORVANE_WEB_SITE, the folder that `make web` builds.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync } from 'node:fs';
+import { existsSync, mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
@@ -65,7 +65,7 @@ async function calculate(page, inputs, how = 'click') {
 
 let host;
 before(async () => {
-  assert.ok(SITE, 'KORVANE_WEB_SITE names the built site');
+  assert.ok(SITE && existsSync(join(SITE, 'index.html')), `no page in ${SITE}: build it with make web`);
   host = await serve(SITE);
 });
 after(() => host?.close());
