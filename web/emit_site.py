@@ -215,9 +215,9 @@ def main() -> int:
 
     out = args.out
     out.mkdir(parents=True, exist_ok=True)
-    (out / "index.html").write_text(page(
-        window, args.address, args.module.name, next((f.name for f in args.file if f.suffix == ".wasm"), None),
-        photo_size), encoding="utf-8")
+    # The floor page starts no download of the core unless asked to (index.html?core).
+    core = None if args.floor else next((f.name for f in args.file if f.suffix == ".wasm"), None)
+    (out / "index.html").write_text(page(window, args.address, args.module.name, core, photo_size), encoding="utf-8")
     (out / "korvane.css").write_text(stylesheet(window), encoding="utf-8")
     shutil.copyfile(args.module, out / args.module.name)
     for source in args.file:
