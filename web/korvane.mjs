@@ -79,11 +79,6 @@ export function numberFormatFor(locale) {
   return format;
 }
 
-let firstReport;
-const reported = new Promise((resolve) => {
-  firstReport = resolve;
-});
-
 // The window: its control arrays, indexed as the handlers expect, and its handlers.
 // `ready` gives the core and the number format; the page is shown before it settles.
 function Korvane(ready) {
@@ -121,7 +116,6 @@ function Korvane(ready) {
     Text1[0].scrollTop = 0;
     // A screen reader hears the new report, even when it is the same as the last one.
     announcer.replaceChildren(text.replaceAll('\r\n', ' '));
-    firstReport();
   }
 
   // An event waits for the core only once; reactions to one promise run in the order they were
@@ -148,11 +142,11 @@ if (globalThis.document) {
   const format = new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)))
     .then(() => numberFormatFor(navigator.language));
   Korvane(Promise.all([core, format]));
-  // The worker that caches the site for offline use starts after the first report, or three
-  // seconds after the page has loaded, whichever comes first, when the browser is idle: it then
-  // finds every file in the HTTP cache, and its start does not compete with the page's own.
-  const loaded = new Promise((resolve) => addEventListener('load', resolve, { once: true }));
-  Promise.race([reported, loaded.then(() => new Promise((resolve) => setTimeout(resolve, 3000)))])
+  // The worker that caches the site for offline use starts two seconds after the page has
+  // loaded, when the browser is idle: it then finds every file in the HTTP cache, and its start
+  // does not compete with the page's own or with the first report.
+  new Promise((resolve) => addEventListener('load', resolve, { once: true }))
+    .then(() => new Promise((resolve) => setTimeout(resolve, 2000)))
     .then(() => core)
     .then(() => new Promise((resolve) => requestIdleCallback(resolve, { timeout: 2000 })))
     .then(() => navigator.serviceWorker?.register('sw.js'))
