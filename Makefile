@@ -2,7 +2,7 @@
 FUZZ_SECONDS ?= 60
 STARTUP_RUNS ?= 10
 
-.PHONY: all deps build run test check bench fuzz package clean
+.PHONY: all deps build run test check bench fuzz package clean web serve bench-web
 
 all: build
 
@@ -16,8 +16,22 @@ build: deps
 run: build
 	@build/korvane
 
-test: build
+test: build web node_modules/.package-lock.json
 	@ctest --preset release
+
+# The web page: build-web/site, a static folder for any web host.
+web: deps
+	@cmake --preset web >/dev/null
+	@cmake --build --preset web
+
+# The page for a quick try in a browser on this machine.
+serve: web
+	@echo "Korvane: http://127.0.0.1:8000/"
+	@cd build-web/site && /usr/bin/python3 -m http.server 8000 --bind 127.0.0.1
+
+# The browser driver for the page's tests, as package-lock.json pins it; it never downloads a browser.
+node_modules/.package-lock.json: package.json package-lock.json
+	@PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
 
 # The sanitizer build's tests (the monkey test among them, with leak checking),
 # the system-call check of the real program, then a bounded fuzz run.
@@ -41,5 +55,9 @@ bench: build
 	@build/bench/calc_bench
 	@/usr/bin/python3 bench/startup.py build/korvane build/bench/bare_window $(STARTUP_RUNS)
 
+# The page's weight on a first visit and its time to the first report against its floor page.
+bench-web: web node_modules/.package-lock.json
+	@node bench/web_first_report.mjs build-web/site build-web/floor $(STARTUP_RUNS)
+
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-web

@@ -17,7 +17,13 @@ packages=(
   # the Debian package and the Windows version record, and the tools that check them
   dpkg-dev appstream desktop-file-utils binutils-mingw-w64-x86-64 lintian
 )
-web_packages=()
+web_packages=(
+  # the core in WebAssembly, and the page's web font and icons
+  clang-22 lld-22 wasi-libc libc++-22-dev-wasm32 libc++abi-22-dev-wasm32 libclang-rt-22-dev-wasm32
+  woff2 python3-fonttools python3-pil
+  # the page's tests and benchmark: headless Chromium driven from Node
+  chromium nodejs
+)
 windows_packages=()
 
 for group in "$@"; do
@@ -27,6 +33,8 @@ for group in "$@"; do
   esac
 done
 packages+=("${web_packages[@]}")
+# Some builds of Node.js bring npm along; Debian's own needs Debian's npm.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,143 @@
+// The WebAssembly core against the native one: the same problem box's text, byte for
+// byte, for every input text of the core's own tests (read from tests/calc/*.cpp, so a
+// new row there is compared here too) and for a few thousand random inputs, each in
+// the number formats of those tests and in formats read from the browser's Intl.
+// In: KORVANE_WASM (the site's korvane.wasm) and KORVANE_REPORT_DRIVER (the native
+// core behind tests/web/report_driver.cpp).
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { existsSync, readFileSync, readdirSync } from 'node:fs';
+import { join } from 'node:path';
+import { test } from 'node:test';
+
+import { instantiateCore, numberFormatFor, problemBoxText } from '../../web/korvane.mjs';
+
+const here = new URL('.', import.meta.url).pathname;
+const coreTests = join(here, '..', 'calc');
+const RANDOM_INPUTS = 3000;
+
+// The number formats that the core's tests build by hand (tests/calc/formats.h and
+// number_text_test.cpp), and those that Intl gives for a few locales.
+const english = {
+  decimalSeparator: '.', groupSeparator: ',', negativeSign: '-', primaryGroupSize: 3, secondaryGroupSize: 3,
+  minimumGroupingDigits: 1, leadingZero: true, parentheses: false,
+};
+const FORMATS = {
+  English: english,
+  Bulgarian: { ...english, decimalSeparator: ',', groupSeparator: '\u00a0', minimumGroupingDigits: 2 },
+  German: { ...english, decimalSeparator: ',', groupSeparator: '.' },
+  WithoutLeadingZero: { ...english, leadingZero: false },
+  WithParentheses: { ...english, parentheses: true },
+  IndianGroups: { ...english, secondaryGroupSize: 2 },
+  Ungrouped: { ...english, primaryGroupSize: 0 },
+};
+for (const locale of ['en-US', 'bg', 'de-DE', 'en-IN', 'fr-FR', 'sv-SE', 'ar-EG']) {
+  FORMATS[`Intl ${locale}`] = numberFormatFor(locale);
+}
+
+// C++ string literals as the compiler reads them (the escapes the tests use).
+function unescape(literal) {
+  return literal.replace(/\\(u[0-9a-fA-F]{4}|.)/g, (_, e) =>
+    e.length > 1 ? String.fromCharCode(parseInt(e.slice(1), 16)) : { t: '\t', n: '\n', r: '\r' }[e] ?? e);
+}
+const STRING = String.raw`"((?:[^"\\]|\\.)*)"`;
+
+// Every input of the core's tests: the texts of the parse and report tables, the rows'
+// input triples, and the values of the number-text tables written as input texts.
+function coreTestVectors() {
+  const texts = new Set();
+  const triples = [];
+  for (const name of readdirSync(coreTests).filter((n) => n.endsWith('_test.cpp'))) {
+    const source = readFileSync(join(coreTests, name), 'utf8');
+    for (const [, literal] of source.matchAll(new RegExp(STRING, 'g'))) texts.add(unescape(literal));
+    const row = new RegExp(String.raw`\w+Case\{${STRING},\s*${STRING},\s*${STRING},\s*${STRING}`, 'g');
+    for (const [, , a, b, c] of source.matchAll(row)) triples.push([a, b, c].map(unescape));
+    const flag = new RegExp(String.raw`Flag\{${STRING},\s*${STRING},\s*${STRING},\s*${STRING}\}`, 'g');
+    for (const [, , a, b, c] of source.matchAll(flag)) triples.push([a, b, c].map(unescape));
+    // TextCase{"Name", value, ...}: a value v shows as itself in line 4 and, with
+    // inputs v, v, 100, as the thickness in line 8.
+    for (const [, value] of source.matchAll(/TextCase\{"\w+", ([-+0-9.e /]+),/g)) {
+      const number = Function(`return (${value})`)();
+      if (number > 0) triples.push([String(number), String(number), '100']);
+      texts.add(String(number));
+    }
+  }
+  assert.ok(texts.size > 100 && triples.length > 50, `too few vectors found in ${coreTests}`);
+  // Each text in each box, the other boxes as the window opens.
+  for (const text of texts) {
+    triples.push([text, '28', '50'], ['37', text, '50'], ['37', '28', text]);
+  }
+  triples.push(['7'.repeat(100000), '28', '50']);
+  return triples;
+}
+
+// A deterministic stream of inputs of up to four characters, as the boxes allow,
+// mostly number-like, with the characters the parser treats specially.
+function randomInputs(count, seed = 0x6b6f7276) {
+  let state = seed;
+  const next = () => {
+    state = (state + 0x6d2b79f5) | 0;
+    let t = Math.imul(state ^ (state >>> 15), 1 | state);
+    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
+    return ((t ^ (t >>> 14)) >>> 0) / 2 ** 32;
+  };
+  const alphabet = '0123456789012345678901234567890123456789..eE-+&HhOo ,x\u0442';
+  const text = () => {
+    const length = Math.floor(next() * 5);
+    let s = '';
+    for (let i = 0; i < length; ++i) s += alphabet[Math.floor(next() * alphabet.length)];
+    return s;
+  };
+  const plausible = () => String(Math.floor(next() * 10000) / 10 ** Math.floor(next() * 4)).slice(0, 4);
+  return Array.from({ length: count }, () => [0, 1, 2].map(() => (next() < 0.7 ? plausible() : text())));
+}
+
+const hex = (text) => (text === '' ? '-' : Buffer.from(text, 'utf8').toString('hex'));
+
+function nativeAnswers(cases) {
+  const request = cases
+    .map(([inputs, f]) => [...inputs, f.decimalSeparator, f.groupSeparator, f.negativeSign].map(hex).join(' ') +
+      ` ${f.primaryGroupSize} ${f.secondaryGroupSize} ${f.minimumGroupingDigits} ${+f.leadingZero} ${+f.parentheses}`)
+    .join('\n') + '\n';
+  const run = spawnSync(process.env.KORVANE_REPORT_DRIVER, { input: request, maxBuffer: 1 << 30 });
+  assert.equal(run.status, 0, `report_driver failed: ${run.stderr}`);
+  return run.stdout.toString().trimEnd().split('\n').map((line) => Buffer.from(line, 'hex').toString('utf8'));
+}
+
+test('the WebAssembly core writes what the native core writes', async (t) => {
+  assert.ok(existsSync(process.env.KORVANE_WASM ?? ''), `no ${process.env.KORVANE_WASM}: build it with make web`);
+  const core = await instantiateCore(readFileSync(process.env.KORVANE_WASM));
+  const groups = { 'the core tests\' inputs': coreTestVectors(), 'random inputs': randomInputs(RANDOM_INPUTS) };
+  for (const [group, inputs] of Object.entries(groups)) {
+    await t.test(group, () => {
+      const cases = inputs.flatMap((triple) => Object.values(FORMATS).map((format) => [triple, format]));
+      const native = nativeAnswers(cases);
+      assert.equal(native.length, cases.length);
+      let reports = 0;
+      cases.forEach(([[a, b, c], format], i) => {
+        const wasm = problemBoxText(core, a, b, c, format);
+        if (wasm !== native[i]) {
+          assert.fail(`inputs ${JSON.stringify([a.slice(0, 40), b, c])} in ${JSON.stringify(format)}:\n` +
+            `WebAssembly: ${JSON.stringify(wasm)}\nnative:      ${JSON.stringify(native[i])}`);
+        }
+        if (wasm.endsWith('\r\n')) ++reports;
+      });
+      // Both kinds of answer were compared, not only error lines.
+      assert.ok(reports > cases.length / 10, `only ${reports} of ${cases.length} inputs gave a report`);
+      t.diagnostic(`${group}: ${cases.length} answers identical, ${reports} of them reports`);
+    });
+  }
+});
+
+test('the browser\'s formats are read as the desktop reads its locale', () => {
+  const rows = [
+    ['en-US', { decimalSeparator: '.', groupSeparator: ',', primaryGroupSize: 3, secondaryGroupSize: 3, minimumGroupingDigits: 1 }],
+    ['bg', { decimalSeparator: ',', groupSeparator: '\u00a0', primaryGroupSize: 3, secondaryGroupSize: 3, minimumGroupingDigits: 2 }],
+    ['de-DE', { decimalSeparator: ',', groupSeparator: '.', primaryGroupSize: 3, secondaryGroupSize: 3, minimumGroupingDigits: 1 }],
+    ['en-IN', { decimalSeparator: '.', groupSeparator: ',', primaryGroupSize: 3, secondaryGroupSize: 2, minimumGroupingDigits: 1 }],
+  ];
+  for (const [locale, expected] of rows) {
+    const format = numberFormatFor(locale);
+    for (const [key, value] of Object.entries(expected)) assert.equal(format[key], value, `${locale} ${key}`);
+  }
+});

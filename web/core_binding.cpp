@@ -1,0 +1,48 @@
+// The calculation core's one door for the page: the three input texts and the
+// number format come in as UTF-8 in the module's memory; the problem box's text
+// goes out in a block from malloc that the caller frees.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "calc/cross.h"
+
+namespace {
+
+// The order of the texts in the request; the caller writes them back to back.
+enum Text { kLength, kWidth, kPercentage, kDecimalSeparator, kGroupSeparator, kNegativeSign, kTextCount };
+
+}  // namespace
+
+// `texts` holds the kTextCount texts back to back, `lengths` their byte counts.
+// The answer is a 4-byte little-endian byte count followed by the text, or null
+// when memory runs out.
+extern "C" __attribute__((export_name("korvane_problem_box_text"))) char* korvane_problem_box_text(
+    const char* texts, const std::uint32_t* lengths, std::int32_t primary_group_size, std::int32_t secondary_group_size,
+    std::int32_t minimum_grouping_digits, std::int32_t leading_zero, std::int32_t parentheses) {
+  std::string_view field[kTextCount];
+  for (int i = 0; i < kTextCount; ++i) {
+    field[i] = std::string_view(texts, lengths[i]);
+    texts += lengths[i];
+  }
+  calc::NumberFormat format;
+  format.decimal_separator = field[kDecimalSeparator];
+  format.group_separator = field[kGroupSeparator];
+  format.negative_sign = field[kNegativeSign];
+  format.primary_group_size = primary_group_size;
+  format.secondary_group_size = secondary_group_size;
+  format.minimum_grouping_digits = minimum_grouping_digits;
+  format.leading_zero = leading_zero != 0;
+  format.negative_form =
+      parentheses ? calc::NumberFormat::NegativeForm::Parentheses : calc::NumberFormat::NegativeForm::LeadingMinus;
+
+  const std::string text = calc::ProblemBoxText(field[kLength], field[kWidth], field[kPercentage], format);
+  const auto size = static_cast<std::uint32_t>(text.size());
+  auto* answer = static_cast<char*>(std::malloc(sizeof size + text.size()));
+  if (answer == nullptr) return nullptr;
+  std::memcpy(answer, &size, sizeof size);
+  std::memcpy(answer + sizeof size, text.data(), text.size());
+  return answer;
+}
