@@ -2,7 +2,7 @@
 FUZZ_SECONDS ?= 60
 STARTUP_RUNS ?= 10
 
-.PHONY: all deps build run test check bench fuzz package clean
+.PHONY: all deps build run test check bench fuzz package clean windows test-windows bench-windows
 
 all: build
 
@@ -27,6 +27,7 @@ check: build
 	@ctest --preset asan
 	@ctest --preset release -R 'system_calls|monkey'
 	@$(MAKE) --no-print-directory fuzz
+	@$(MAKE) --no-print-directory test-windows
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
@@ -37,9 +38,22 @@ fuzz: deps
 package: build
 	@cd build && cpack
 
+# Korvane.exe and its installer, cross-built with MinGW-w64: build-windows/
+windows:
+	@scripts/install-deps.sh windows
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows
+
+# Korvane.exe and its installer under Wine in Xvfb.
+test-windows: windows
+	@ctest --preset windows
+
+bench-windows: windows
+	@/usr/bin/python3 bench/startup.py --wine build-windows/Korvane.exe build-windows/bench/bare_window.exe $(STARTUP_RUNS)
+
 bench: build
 	@build/bench/calc_bench
 	@/usr/bin/python3 bench/startup.py build/korvane build/bench/bare_window $(STARTUP_RUNS)
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-windows

@@ -18,7 +18,10 @@ packages=(
   dpkg-dev appstream desktop-file-utils binutils-mingw-w64-x86-64 lintian
 )
 web_packages=()
-windows_packages=()
+windows_packages=(
+  # the cross compiler, the installer builder, Wine to run both, and the reader of the executable
+  g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev nsis wine wine64 python3-pefile
+)
 
 for group in "$@"; do
   case "$group" in

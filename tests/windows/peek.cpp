@@ -1,6 +1,6 @@
 // The Wine test's eyes inside Windows: reads Korvane's window through window
 // messages, as any other program could, and prints JSON on standard output.
-//   peek texts       every control of the window "Korvane": id, class, visible, text
+//   peek texts       every control of the window "Korvane": id, class, place, visible, text
 //   peek focus       the id of the control that has the keyboard focus
 //   peek clipboard   the clipboard's formats and its CF_UNICODETEXT, NUL and all
 #include <windows.h>
@@ -42,8 +42,13 @@ std::wstring ClassOf(HWND window) {
 
 BOOL CALLBACK AddControl(HWND control, LPARAM out) {
   auto& json = *reinterpret_cast<std::string*>(out);
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
   json += json.size() > 1 ? ",\n " : "\n ";
   json += "{\"id\": " + std::to_string(GetDlgCtrlID(control)) + ", \"class\": " + Json(ClassOf(control)) +
+          ", \"rect\": [" + std::to_string(rect.left) + ", " + std::to_string(rect.top) + ", " +
+          std::to_string(rect.right - rect.left) + ", " + std::to_string(rect.bottom - rect.top) + "]" +
           ", \"visible\": " + (IsWindowVisible(control) ? "true" : "false") + ", \"text\": " + Json(Text(control)) +
           "}";
   return TRUE;

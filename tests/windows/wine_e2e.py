@@ -29,6 +29,8 @@ from xdisplay import VirtualDisplay  # noqa: E402
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
 sys.path.insert(0, str(ROOT / "ui"))
+sys.path.insert(0, str(ROOT / "windows"))
+import emit_controls  # noqa: E402
 import form  # noqa: E402
 
 CAPTION = "www.korvane.example  Математика - дебелина на кръста"
@@ -44,11 +46,13 @@ ENGLISH_REPORT = ("Хоризонталната и вертикална част
 BULGARIAN_REPORT = (ENGLISH_REPORT.replace("37*28*0.5", "37*28*0,5").replace("518.000", "518,000")
                     .replace("9.300", "9,300"))
 WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "msvcrt.dll", "windowscodecs.dll"}
+CLASSES = {"frame": "button", "input": "edit", "textbox": "richedit50w", "button": "button", "label": "static",
+           "picture": "static"}
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane"
 
 WINDOW = form.read_form()
 CONTROLS = {c.id: c for c in WINDOW.controls}
-IDS = {c.id: 100 + c.tab_index for c in WINDOW.controls}  # as windows/emit_controls.py numbers them
+IDS = emit_controls.control_ids(WINDOW)
 
 
 def check(condition, message):
@@ -138,6 +142,11 @@ class Program:
     def pixel(self, x, y):
         return self.x11.pixel(self.x + x, self.y + y)
 
+    def screenshot(self, path):
+        """The window alone, for a person to look at."""
+        self.x11.run("import", "-window", "root", "-crop", f"{self.width}x{self.height}+{self.x}+{self.y}",
+                     "+repage", str(path))
+
     def close(self):
         self.x11.close_window(self.window)
         check(self.process.wait(timeout=30) == 0, "Korvane.exe did not end cleanly")
@@ -168,6 +177,15 @@ def check_window(program, out):
     check(program.x11.run("xdotool", "getwindowname", str(program.window)).strip() == CAPTION, "caption")
     check((program.width, program.height) == (WINDOW.width, WINDOW.height),
           f"client area {program.width} x {program.height}")
+    # Every control where the form puts it; a label naming an input ends where the input begins.
+    placed = program.texts()
+    for c in WINDOW.controls:
+        got = placed[IDS[c.id]]
+        wanted = [c.x, c.y, c.width, c.height]
+        if c.kind == "label" and got["rect"][2] == c.width - 1:
+            wanted[2] -= 1
+        check(got["rect"] == wanted, f"{c.id} is at {got['rect']}, not {wanted}")
+        check(got["class"].lower() == CLASSES[c.kind], f"{c.id} is a {got['class']}")
     statement = CONTROLS["Text1_0"].text.replace("\n", "\r\n")
     wait_for("start-up texts", lambda: [program.text(i) for i in ("Text2_0", "Text2_1", "Text2_2", "Text1_0")],
              lambda t: t == ["37", "28", "50", statement])
@@ -199,7 +217,7 @@ def check_window(program, out):
     program.type("37")
     program.keys("Return")
     program.wait_text("Text1_0", ENGLISH_REPORT, "Return in an input box")
-    program.x11.screenshot(out / "screenshot-windows.png")
+    program.screenshot(out / "screenshot-windows.png")
 
     # The copy from the problem box is its exact text: CR LF, a NUL, nothing after it.
     program.click("Text1_0")
@@ -288,7 +306,7 @@ def main():
                 program = Program(wine, exe, peek, LC_ALL="bg_BG.UTF-8", LANG="bg_BG.UTF-8")
                 program.click("Command1_0")
                 program.wait_text("Text1_0", BULGARIAN_REPORT, "the report in Bulgarian")
-                program.x11.screenshot(out / "screenshot-windows-bg.png")
+                program.screenshot(out / "screenshot-windows-bg.png")
                 program.close()
 
                 # 150 %: the window and everything in it one and a half times the size.
@@ -299,7 +317,7 @@ def main():
                       f"at 150 % the client area is {program.width} x {program.height}")
                 program.click("Command1_0")  # the layout is scaled: the button is where the form puts it
                 program.wait_text("Text1_0", ENGLISH_REPORT, "Изчисли at 150 %")
-                program.x11.screenshot(out / "screenshot-windows-150.png")
+                program.screenshot(out / "screenshot-windows-150.png")
                 program.close()
                 wine.run("reg", "delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
 
