@@ -262,6 +262,11 @@ def check_window(program, out):
              lambda t: t == ["", ""])
 
 
+def files(folder):
+    """Every file below folder, with its size and time of last change."""
+    return {str(p): (p.stat().st_size, p.stat().st_mtime_ns) for p in folder.rglob("*") if p.is_file()}
+
+
 def check_installer(wine, setup, exe, peek):
     drive = wine.prefix / "drive_c"
     before = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
@@ -299,6 +304,7 @@ def main():
             try:
                 wine.boot()
                 english = dict(LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
+                untouched = files(prefix / "drive_c")
                 program = Program(wine, exe, peek, **english)
                 check_window(program, out)
                 program.close()
@@ -308,6 +314,8 @@ def main():
                 program.wait_text("Text1_0", BULGARIAN_REPORT, "the report in Bulgarian")
                 program.screenshot(out / "screenshot-windows-bg.png")
                 program.close()
+                changed = set(files(prefix / "drive_c").items()) ^ set(untouched.items())
+                check(not changed, f"Korvane.exe changed files: {sorted(changed)[:3]}")
 
                 # 150 %: the window and everything in it one and a half times the size.
                 wine.run("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d",
