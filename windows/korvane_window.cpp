@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 #include <string>
 
 #include "calc/cross.h"
@@ -312,8 +313,9 @@ bool Korvane::TranslateKeyboard(MSG& message) {
   return IsDialogMessageW(window_, &message);
 }
 
-// RichEdit's own copy puts extra formats and, under Wine, stray characters on the
-// clipboard: put exactly the selected text there, with CR LF line breaks.
+// RichEdit's own copy adds its rich-text and OLE formats, so that a paste elsewhere
+// brings the box's font along, and under Wine pads the text with NULs: put exactly
+// the selected text there, with CR LF line breaks, as plain text alone.
 void Korvane::CopyProblemBoxSelection() {
   HWND box = Control(kText1[0]);
   CHARRANGE range{};

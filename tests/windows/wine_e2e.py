@@ -46,6 +46,7 @@ ENGLISH_REPORT = ("Хоризонталната и вертикална част
 BULGARIAN_REPORT = (ENGLISH_REPORT.replace("37*28*0.5", "37*28*0,5").replace("518.000", "518,000")
                     .replace("9.300", "9,300"))
 WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "msvcrt.dll", "windowscodecs.dll"}
+CF_TEXT, CF_OEMTEXT, CF_UNICODETEXT, CF_LOCALE = 1, 7, 13, 16
 CLASSES = {"frame": "button", "input": "edit", "textbox": "richedit50w", "button": "button", "label": "static",
            "picture": "static"}
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane"
@@ -177,6 +178,13 @@ def check_window(program, out):
     check(program.x11.run("xdotool", "getwindowname", str(program.window)).strip() == CAPTION, "caption")
     check((program.width, program.height) == (WINDOW.width, WINDOW.height),
           f"client area {program.width} x {program.height}")
+    # A screen reader names an input by the label just before it in the window's order.
+    in_order = program.ask("texts")
+    for before, control in zip(in_order, in_order[1:]):
+        if control["class"].lower() == "edit":
+            name = next(c.accessible_name for c in WINDOW.controls if IDS[c.id] == control["id"])
+            check(before["class"].lower() == "static" and before["text"].strip() == name,
+                  f"the input {name!r} follows {before['text']!r}")
     # Every control where the form puts it; a label naming an input ends where the input begins.
     placed = program.texts()
     for c in WINDOW.controls:
@@ -191,7 +199,7 @@ def check_window(program, out):
              lambda t: t == ["37", "28", "50", statement])
     motto = program.texts()[IDS["Text1_1"]]
     check(not motto["visible"] and motto["text"] == CONTROLS["Text1_1"].text.replace("\n", "\r\n"), "the motto")
-    check(program.focus() == IDS["Text2_0"], "the length box does not have the focus at start")
+    wait_for("the focus at start", program.focus, lambda f: f == IDS["Text2_0"])
 
     # Colours, once the window has painted: window, title, labels, both button faces.
     samples = {"window": ((2, 2), WINDOW.background),
@@ -219,13 +227,16 @@ def check_window(program, out):
     program.wait_text("Text1_0", ENGLISH_REPORT, "Return in an input box")
     program.screenshot(out / "screenshot-windows.png")
 
-    # The copy from the problem box is its exact text: CR LF, a NUL, nothing after it.
+    # The copy from the problem box is its exact text: CR LF, one NUL, nothing after
+    # it, and no rich text beside it (plain text, its locale and the code-page forms
+    # that Windows makes of it).
     program.click("Text1_0")
     program.keys("ctrl+a", "ctrl+c")
     clipboard = wait_for("the copy", lambda: program.ask("clipboard"),
                          lambda c: c.get("unicode_text", "").startswith(ENGLISH_REPORT))
-    check(clipboard["unicode_text"].rstrip("\0") == ENGLISH_REPORT and clipboard["unicode_text"].count("\0") <= 4,
-          f"the clipboard holds {clipboard['unicode_text']!r}")
+    check(clipboard["unicode_text"] == ENGLISH_REPORT + "\0", f"the clipboard holds {clipboard['unicode_text']!r}")
+    check(set(clipboard["formats"]) <= {CF_TEXT, CF_OEMTEXT, CF_UNICODETEXT, CF_LOCALE},
+          f"clipboard formats {clipboard['formats']}")
 
     # "Изчисти" empties the inputs and the problem box and leaves the motto; empty
     # inputs then give the error line.
@@ -303,39 +314,45 @@ def main():
             wine = Wine(display, prefix)
             try:
                 wine.boot()
-                english = dict(LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
-                untouched = files(prefix / "drive_c")
-                program = Program(wine, exe, peek, **english)
-                check_window(program, out)
-                program.close()
-
-                program = Program(wine, exe, peek, LC_ALL="bg_BG.UTF-8", LANG="bg_BG.UTF-8")
-                program.click("Command1_0")
-                program.wait_text("Text1_0", BULGARIAN_REPORT, "the report in Bulgarian")
-                program.screenshot(out / "screenshot-windows-bg.png")
-                program.close()
-                changed = set(files(prefix / "drive_c").items()) ^ set(untouched.items())
-                check(not changed, f"Korvane.exe changed files: {sorted(changed)[:3]}")
-
-                # 150 %: the window and everything in it one and a half times the size.
-                wine.run("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d",
-                         "144", "/f")
-                program = Program(wine, exe, peek, scale=1.5, **english)
-                check((program.width, program.height) == (WINDOW.width * 3 // 2, WINDOW.height * 3 // 2),
-                      f"at 150 % the client area is {program.width} x {program.height}")
-                program.click("Command1_0")  # the layout is scaled: the button is where the form puts it
-                program.wait_text("Text1_0", ENGLISH_REPORT, "Изчисли at 150 %")
-                program.screenshot(out / "screenshot-windows-150.png")
-                program.close()
-                wine.run("reg", "delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
-
-                check_installer(wine, setup, exe, peek)
+                run_all(wine, exe, setup, peek, out)
+            except Exception:
+                display.screenshot(out / "wine-e2e-failure.png")  # what the screen showed when it failed
+                raise
             finally:
                 wine.stop()
     finally:
         shutil.rmtree(prefix, ignore_errors=True)
     print(f"Korvane.exe under Wine: window, keyboard, copy, English, Bulgarian, 150 %, installer "
           f"({time.monotonic() - started:.0f} s)")
+
+
+def run_all(wine, exe, setup, peek, out):
+    english = dict(LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
+    untouched = files(wine.prefix / "drive_c")
+    program = Program(wine, exe, peek, **english)
+    check_window(program, out)
+    program.close()
+
+    program = Program(wine, exe, peek, LC_ALL="bg_BG.UTF-8", LANG="bg_BG.UTF-8")
+    program.click("Command1_0")
+    program.wait_text("Text1_0", BULGARIAN_REPORT, "the report in Bulgarian")
+    program.screenshot(out / "screenshot-windows-bg.png")
+    program.close()
+    changed = set(files(wine.prefix / "drive_c").items()) ^ set(untouched.items())
+    check(not changed, f"Korvane.exe changed files: {sorted(changed)[:3]}")
+
+    # 150 %: the window and everything in it one and a half times the size.
+    wine.run("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+    program = Program(wine, exe, peek, scale=1.5, **english)
+    check((program.width, program.height) == (WINDOW.width * 3 // 2, WINDOW.height * 3 // 2),
+          f"at 150 % the client area is {program.width} x {program.height}")
+    program.click("Command1_0")  # the layout is scaled: the button is where the form puts it, times 1.5
+    program.wait_text("Text1_0", ENGLISH_REPORT, "Изчисли at 150 %")
+    program.screenshot(out / "screenshot-windows-150.png")
+    program.close()
+    wine.run("reg", "delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
+
+    check_installer(wine, setup, exe, peek)
 
 
 if __name__ == "__main__":
