@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <iterator>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "calc/cross.h"
 #include "korvane_controls.h"
@@ -120,6 +120,7 @@ LRESULT Korvane::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     HANDLE_MSG(hwnd, WM_COMMAND, this->OnCommand);
     HANDLE_MSG(hwnd, WM_CTLCOLORSTATIC, this->OnCtlColorStatic);
     HANDLE_MSG(hwnd, WM_DRAWITEM, this->OnDrawItem);
+    HANDLE_MSG(hwnd, WM_CONTEXTMENU, this->OnContextMenu);
     HANDLE_MSG(hwnd, WM_ACTIVATE, this->OnActivate);
     HANDLE_MSG(hwnd, WM_SETFOCUS, this->OnSetFocus);
     HANDLE_MSG(hwnd, WM_DESTROY, this->OnDestroy);
@@ -239,6 +240,27 @@ void Korvane::DrawPicture(const DRAWITEMSTRUCT& item) {
              bitmap.bmWidth, bitmap.bmHeight, SRCCOPY);
   SelectObject(source, old);
   DeleteDC(source);
+}
+
+// The problem box's menu: RichEdit has none of its own.
+void Korvane::OnContextMenu(HWND, HWND control, UINT x, UINT y) {
+  if (GetDlgCtrlID(control) != kText1[0]) return;
+  enum : UINT { kCopy = 1, kSelectAll };
+  CHARRANGE range{};
+  SendMessageW(control, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+  POINT at{static_cast<int>(static_cast<short>(x)), static_cast<int>(static_cast<short>(y))};
+  if (at.x == -1 && at.y == -1) {  // Shift+F10 or the menu key: at the box's corner
+    at = {0, 0};
+    ClientToScreen(control, &at);
+  }
+  HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_STRING | (range.cpMax > range.cpMin ? 0u : MF_GRAYED), kCopy, L"Копирай\tCtrl+C");
+  AppendMenuW(menu, MF_STRING, kSelectAll, L"Избери всичко\tCtrl+A");
+  const UINT chosen = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, window_, nullptr));
+  DestroyMenu(menu);
+  if (chosen == kCopy) CopyProblemBoxSelection();
+  if (chosen == kSelectAll) SendMessageW(control, EM_SETSEL, 0, -1);
 }
 
 // Keeps the focus on the control the user left when the window is switched away and back.

@@ -34,6 +34,7 @@ class Korvane {
   void OnCommand(HWND window, int id, HWND control, UINT code);
   HBRUSH OnCtlColorStatic(HWND window, HDC dc, HWND control, int type);
   void OnDrawItem(HWND window, const DRAWITEMSTRUCT* item);
+  void OnContextMenu(HWND window, HWND control, UINT x, UINT y);
   void OnActivate(HWND window, UINT state, HWND other, BOOL minimized);
   void OnSetFocus(HWND window, HWND old_focus);
   void OnDpiChanged(HWND window, UINT dpi, const RECT& suggested);

@@ -5,8 +5,8 @@ The executable: statically linked (only Windows' own DLLs), under 1 MB, with its
 manifest and the photograph as the JPEG file. The window, driven with real key
 events and clicks: caption, client area, colours, the four-character limit,
 Return, Tab, Space, the two buttons, the error line, the copy from the problem
-box, and the report in an English and a Bulgarian regional setting; then at
-150 %. The installer: silent install, shortcut, "Apps & features" entry, the
+box by keyboard and by its menu, and the report in an English and a Bulgarian
+regional setting; then at 150 %. The installer: silent install, shortcut, "Apps & features" entry, the
 installed program opens, silent uninstall leaves nothing behind. The controls'
 texts and the clipboard are read from inside Wine by the companion peek.exe.
 A private Wine prefix is made for the run and removed after it.
@@ -25,7 +25,7 @@ import time
 import pefile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
-from xdisplay import VirtualDisplay  # noqa: E402
+from xdisplay import MapWatcher, VirtualDisplay  # noqa: E402
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
 sys.path.insert(0, str(ROOT / "ui"))
@@ -133,6 +133,17 @@ class Program:
     def click(self, control_id, dx=0, dy=0):
         x, y = centre(control_id, dx, dy)
         self.x11.click(self.x + int(x * self.scale), self.y + int(y * self.scale))
+
+    def menu(self, control_id, *keys):
+        """Opens the control's context menu with the right button and works it with keys."""
+        watcher = MapWatcher(self.x11.env["DISPLAY"])
+        try:
+            x, y = centre(control_id)
+            self.x11.run("xdotool", "mousemove", str(self.x + x), str(self.y + y), "click", "3")
+            watcher.wait()
+        finally:
+            watcher.close()
+        self.keys(*keys)
 
     def keys(self, *keys):
         self.x11.run("xdotool", "key", "--delay", "40", *keys)
@@ -336,6 +347,11 @@ def run_all(wine, exe, setup, peek, out):
     program = Program(wine, exe, peek, LC_ALL="bg_BG.UTF-8", LANG="bg_BG.UTF-8")
     program.click("Command1_0")
     program.wait_text("Text1_0", BULGARIAN_REPORT, "the report in Bulgarian")
+    # The problem box's menu: "Избери всичко", then "Копирай".
+    program.menu("Text1_0", "Down", "Down", "Return")
+    program.menu("Text1_0", "Down", "Return")
+    wait_for("the copy from the menu", lambda: program.ask("clipboard").get("unicode_text"),
+             lambda text: text == BULGARIAN_REPORT + "\0")
     program.screenshot(out / "screenshot-windows-bg.png")
     program.close()
     changed = set(files(wine.prefix / "drive_c").items()) ^ set(untouched.items())
