@@ -62,11 +62,11 @@ std::string Clipboard() {
   }
   json += "]";
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
-    // All of the memory, so that a stray character after the NUL shows.
-    const std::size_t units = GlobalSize(data) / sizeof(wchar_t);
-    json += ", \"unicode_text\": " + Json(text, units);
-    GlobalUnlock(data);
+    if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+      // All of the memory, so that a stray character after the NUL shows.
+      json += ", \"unicode_text\": " + Json(text, GlobalSize(data) / sizeof(wchar_t));
+      GlobalUnlock(data);
+    }
   }
   CloseClipboard();
   return json + "}";
