@@ -160,7 +160,7 @@ BOOL Korvane::OnCreate(HWND window, LPCREATESTRUCTW create) {
 
 void Korvane::Form_Load() {
   picture_auto_size_ = true;
-  Layout();
+  Place(kControls[RowOf(kPicture1[0])]);
   ClearInputs();
   SetWindowTextW(Control(kText2[0]), L"37");
   SetWindowTextW(Control(kText2[1]), L"28");
@@ -287,18 +287,23 @@ void Korvane::Layout() {
                       RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                       DEFAULT_PITCH | FF_ROMAN, kFontFamily);
   for (const ControlSpec& c : kControls) {
-    HWND control = Control(c.id);
-    int width = Scale(c.width), height = Scale(c.height);
-    if (c.kind == ControlKind::Picture && picture_auto_size_ && flag_) {
-      BITMAP bitmap{};
-      GetObjectW(flag_, sizeof(bitmap), &bitmap);
-      width = Scale(bitmap.bmWidth + 2 * kPictureBorder);
-      height = Scale(bitmap.bmHeight + 2 * kPictureBorder);
-    }
-    SetWindowPos(control, nullptr, Scale(c.x), Scale(c.y), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    Place(c);
+    SendMessageW(Control(c.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   }
   if (old_font) DeleteObject(old_font);
+}
+
+// A control at its place in the form; the picture box, once it sizes itself, at
+// the size of its picture and border.
+void Korvane::Place(const ControlSpec& c) {
+  int width = Scale(c.width), height = Scale(c.height);
+  if (c.kind == ControlKind::Picture && picture_auto_size_ && flag_) {
+    BITMAP bitmap{};
+    GetObjectW(flag_, sizeof(bitmap), &bitmap);
+    width = Scale(bitmap.bmWidth + 2 * kPictureBorder);
+    height = Scale(bitmap.bmHeight + 2 * kPictureBorder);
+  }
+  SetWindowPos(Control(c.id), nullptr, Scale(c.x), Scale(c.y), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Korvane::ResizeToClientArea(int left, int top) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "calc/number_format.h"
+#include "windows/control_table.h"
 
 namespace korvane {
 
@@ -46,6 +47,7 @@ class Korvane {
   void CalculateCross();
 
   void Layout();
+  void Place(const ControlSpec& control);
   void ResizeToClientArea(int left, int top);
   void DrawButton(const DRAWITEMSTRUCT& item, std::size_t row);
   void DrawPicture(const DRAWITEMSTRUCT& item);
