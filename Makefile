@@ -2,7 +2,7 @@
 FUZZ_SECONDS ?= 60
 STARTUP_RUNS ?= 10
 
-.PHONY: all deps build run test check bench fuzz package clean web serve bench-web
+.PHONY: all deps build run test check bench fuzz package clean web serve bench-web windows test-windows bench-windows
 
 all: build
 
@@ -34,13 +34,15 @@ node_modules/.package-lock.json: package.json package-lock.json
 	@PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
 
 # The sanitizer build's tests (the monkey test among them, with leak checking),
-# the system-call check of the real program, then a bounded fuzz run.
+# the system-call check of the real program, a bounded fuzz run, then the
+# Windows program and its installer under Wine.
 check: build
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan
 	@ctest --preset asan
 	@ctest --preset release -R 'system_calls|monkey'
 	@$(MAKE) --no-print-directory fuzz
+	@$(MAKE) --no-print-directory test-windows
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
@@ -51,6 +53,19 @@ fuzz: deps
 package: build
 	@cd build && cpack
 
+# Korvane.exe and its installer, cross-built with MinGW-w64: build-windows/
+windows:
+	@scripts/install-deps.sh windows
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows
+
+# Korvane.exe and its installer under Wine in Xvfb.
+test-windows: windows
+	@ctest --preset windows
+
+bench-windows: windows
+	@/usr/bin/python3 bench/startup.py --wine build-windows/Korvane.exe build-windows/bench/bare_window.exe $(STARTUP_RUNS)
+
 bench: build
 	@build/bench/calc_bench
 	@/usr/bin/python3 bench/startup.py build/korvane build/bench/bare_window $(STARTUP_RUNS)
@@ -60,4 +75,4 @@ bench-web: web node_modules/.package-lock.json
 	@node bench/web_first_report.mjs build-web/site build-web/floor $(STARTUP_RUNS)
 
 clean:
-	rm -rf build build-asan build-fuzz build-web
+	rm -rf build build-asan build-fuzz build-web build-windows

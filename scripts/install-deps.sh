@@ -24,7 +24,10 @@ web_packages=(
   # the page's tests and benchmark: headless Chromium driven from Node
   chromium nodejs
 )
-windows_packages=()
+windows_packages=(
+  # the cross compiler, the installer builder, Wine to run both, and the reader of the executable
+  g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev nsis wine wine64 python3-pefile
+)
 
 for group in "$@"; do
   case "$group" in

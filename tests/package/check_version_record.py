@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Compiles the generated Windows resource script with MinGW's windres and reads
-the compiled resources back: the version record and the icon group.
+the compiled resources back: the version record and the icon group. Given the
+built Korvane.exe instead, reads the same resources out of it with pefile.
 
-Usage: check_version_record.py KORVANE_RC WORK_FOLDER
+Usage: check_version_record.py KORVANE_RC|KORVANE_EXE WORK_FOLDER
 """
 import pathlib
 import struct
@@ -42,6 +43,22 @@ def resources(data):
     return found
 
 
+def exe_resources(path):
+    """(type, name, language) -> bytes, from an executable, as resources() gives them."""
+    import pefile
+    pe = pefile.PE(str(path), fast_load=True)
+    pe.parse_data_directories([pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_RESOURCE"]])
+    found = {}
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        for name in kind.directory.entries:
+            for language in name.directory.entries:
+                data = language.data.struct
+                key = (kind.id if kind.name is None else str(kind.name),
+                       name.id if name.name is None else str(name.name), language.id)
+                found[key] = pe.get_data(data.OffsetToData, data.Size)
+    return found
+
+
 def version_block(data, at=0):
     """One node of a version record: (key, value bytes, children)."""
     length, value_length, kind = struct.unpack_from("<HHH", data, at)
@@ -67,11 +84,14 @@ def check(condition, message):
 
 def main():
     rc, work = pathlib.Path(sys.argv[1]).resolve(), pathlib.Path(sys.argv[2]).resolve()
-    work.mkdir(parents=True, exist_ok=True)
-    res = work / "korvane.res"
-    subprocess.run(["x86_64-w64-mingw32-windres", "--preprocessor=cpp", "-i", str(rc), "-O", "res", "-o", str(res)],
-                   check=True, cwd=rc.parent)
-    found = resources(res.read_bytes())
+    if rc.suffix.lower() == ".exe":
+        found = exe_resources(rc)
+    else:
+        work.mkdir(parents=True, exist_ok=True)
+        res = work / "korvane.res"
+        subprocess.run(["x86_64-w64-mingw32-windres", "--preprocessor=cpp", "-i", str(rc), "-O", "res", "-o",
+                        str(res)], check=True, cwd=rc.parent)
+        found = resources(res.read_bytes())
 
     versions = [body for (kind, _, _), body in found.items() if kind == RT_VERSION]
     check(len(versions) == 1, "expected one version record")

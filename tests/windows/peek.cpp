@@ -1,0 +1,101 @@
+// The Wine test's eyes inside Windows: reads Korvane's window through window
+// messages, as any other program could, and prints JSON on standard output.
+//   peek texts       every control of the window "Korvane": id, class, place, visible, text
+//   peek focus       the id of the control that has the keyboard focus
+//   peek clipboard   the clipboard's formats and its CF_UNICODETEXT, NUL and all
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::string Json(const wchar_t* text, std::size_t length) {
+  std::string out = "\"";
+  for (std::size_t i = 0; i < length; ++i) {
+    const unsigned c = text[i];
+    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+      out += static_cast<char>(c);
+    } else {
+      char escape[8];
+      wsprintfA(escape, "\\u%04x", c);
+      out += escape;
+    }
+  }
+  return out + "\"";
+}
+
+std::string Json(const std::wstring& text) { return Json(text.data(), text.size()); }
+
+std::wstring Text(HWND window) {
+  const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+BOOL CALLBACK AddControl(HWND control, LPARAM out) {
+  auto& json = *reinterpret_cast<std::string*>(out);
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  json += json.size() > 1 ? ",\n " : "\n ";
+  json += "{\"id\": " + std::to_string(GetDlgCtrlID(control)) + ", \"class\": " + Json(ClassOf(control)) +
+          ", \"rect\": [" + std::to_string(rect.left) + ", " + std::to_string(rect.top) + ", " +
+          std::to_string(rect.right - rect.left) + ", " + std::to_string(rect.bottom - rect.top) + "]" +
+          ", \"visible\": " + (IsWindowVisible(control) ? "true" : "false") + ", \"text\": " + Json(Text(control)) +
+          "}";
+  return TRUE;
+}
+
+std::string Clipboard() {
+  std::string json = "{\"formats\": [";
+  if (!OpenClipboard(nullptr)) return "{\"error\": \"clipboard busy\"}";
+  for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+    json += (json.back() == '[' ? "" : ", ") + std::to_string(format);
+  }
+  json += "]";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+      // All of the memory, so that a stray character after the NUL shows.
+      json += ", \"unicode_text\": " + Json(text, GlobalSize(data) / sizeof(wchar_t));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return json + "}";
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring command = argc > 1 ? argv[1] : L"";
+  std::string out;
+  HWND window = FindWindowW(L"Korvane", nullptr);
+  if (command == L"clipboard") {
+    out = Clipboard();
+  } else if (!window) {
+    out = "null";
+  } else if (command == L"texts") {
+    out = "[";
+    EnumChildWindows(window, AddControl, reinterpret_cast<LPARAM>(&out));
+    out += "]";
+  } else if (command == L"focus") {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    out = std::to_string(info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
+  } else {
+    return 2;
+  }
+  out += "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
+  return 0;
+}

@@ -1,0 +1,379 @@
+#!/usr/bin/python3
+"""Korvane.exe and its installer, end to end under Wine in Xvfb.
+
+The executable: statically linked (only Windows' own DLLs), under 1 MB, with its
+manifest and the photograph as the JPEG file. The window, driven with real key
+events and clicks: caption, client area, colours, the four-character limit,
+Return, Tab, Space, the two buttons, the error line, the copy from the problem
+box by keyboard and by its menu, and the report in an English and a Bulgarian
+regional setting; then at 150 %. The installer: silent install, shortcut, "Apps & features" entry, the
+installed program opens, silent uninstall leaves nothing behind. The controls'
+texts and the clipboard are read from inside Wine by the companion peek.exe.
+A private Wine prefix is made for the run and removed after it.
+
+Usage: wine_e2e.py KORVANE_EXE SETUP_EXE PEEK_EXE OUTPUT_FOLDER
+"""
+import json
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import pefile
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
+from xdisplay import MapWatcher, VirtualDisplay  # noqa: E402
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
+sys.path.insert(0, str(ROOT / "ui"))
+sys.path.insert(0, str(ROOT / "windows"))
+import emit_controls  # noqa: E402
+import form  # noqa: E402
+
+CAPTION = "www.korvane.example  Математика - дебелина на кръста"
+ERROR_LINE = "Некоректни входни данни!"
+ENGLISH_REPORT = ("Хоризонталната и вертикална част на кръста образуват квадрат.\r\n"
+                  "Квадратът участва едновременно в хоризонталната и вертикалната лента на кръста.\r\n"
+                  "Съставя се квадратно уравнение за x - дебелина: \r\n"
+                  "37*x + 28*x - x*x = 37*28*0.5\r\n"
+                  "x*x - 65*x + 518 = 0\r\n"
+                  "Площ на флага: 1036\r\n"
+                  "Площ на кръста: 518.000\r\n"
+                  "Дебелина на кръста: 9.300\r\n")
+BULGARIAN_REPORT = (ENGLISH_REPORT.replace("37*28*0.5", "37*28*0,5").replace("518.000", "518,000")
+                    .replace("9.300", "9,300"))
+WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "msvcrt.dll", "windowscodecs.dll"}
+CF_TEXT, CF_OEMTEXT, CF_UNICODETEXT, CF_LOCALE = 1, 7, 13, 16
+CLASSES = {"frame": "button", "input": "edit", "textbox": "richedit50w", "button": "button", "label": "static",
+           "picture": "static"}
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane"
+
+WINDOW = form.read_form()
+CONTROLS = {c.id: c for c in WINDOW.controls}
+IDS = emit_controls.control_ids(WINDOW)
+
+
+def check(condition, message):
+    if not condition:
+        raise AssertionError(message)
+
+
+def wait_for(what, probe, done, timeout=20):
+    """probe() until done(value); the last value goes into the failure message."""
+    deadline = time.monotonic() + timeout
+    value = None
+    while time.monotonic() < deadline:
+        value = probe()
+        if done(value):
+            return value
+        time.sleep(0.05)
+    raise AssertionError(f"{what}: last saw {value!r}")
+
+
+def centre(control_id, dx=0, dy=0):
+    c = CONTROLS[control_id]
+    return c.x + c.width // 2 + dx, c.y + c.height // 2 + dy
+
+
+class Wine:
+    """A private prefix in a virtual display; every program runs with this environment."""
+
+    def __init__(self, display, prefix):
+        self.display = display
+        self.env = dict(display.env, WINEPREFIX=str(prefix), WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+        self.prefix = prefix
+
+    def run(self, *args, timeout=60, **env):
+        return subprocess.run(["wine", *map(str, args)], env=dict(self.env, **env), capture_output=True,
+                              timeout=timeout)
+
+    def start(self, exe, **env):
+        return subprocess.Popen(["wine", str(exe)], env=dict(self.env, **env), stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+
+    def boot(self):
+        subprocess.run(["wineboot", "-i"], env=self.env, check=True, capture_output=True, timeout=120)
+        self.run("reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t", "REG_DWORD", "/d",
+                 "0", "/f")
+
+    def stop(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=30)
+
+
+class Program:
+    """One run of Korvane.exe, seen through X and through peek.exe."""
+
+    def __init__(self, wine, exe, peek, scale=1.0, **env):
+        self.wine, self.peek, self.x11, self.scale = wine, peek, wine.display, scale
+        self.process = wine.start(exe, **env)
+        self.window = self.x11.wait_for_window(r"korvane\.example", timeout=30)
+        self.x, self.y, self.width, self.height = self.x11.geometry(self.window)
+
+    def ask(self, what):
+        """peek's answer, or None when it gave none (the clipboard changing hands, say): a probe to repeat."""
+        out = self.wine.run(self.peek, what, timeout=30).stdout
+        try:
+            return json.loads(out.decode("ascii"))
+        except ValueError:
+            return None
+
+    def texts(self):
+        found = self.ask("texts") or []
+        return {c["id"]: c for c in found}
+
+    def text(self, control_id):
+        return self.texts().get(IDS[control_id], {}).get("text")
+
+    def wait_text(self, control_id, wanted, what):
+        wait_for(what, lambda: self.text(control_id), lambda t: t == wanted)
+
+    def focus(self):
+        return self.ask("focus")
+
+    def click(self, control_id, dx=0, dy=0):
+        x, y = centre(control_id, dx, dy)
+        self.x11.click(self.x + int(x * self.scale), self.y + int(y * self.scale))
+
+    def menu(self, control_id, *keys):
+        """Opens the control's context menu with the right button and works it with keys."""
+        watcher = MapWatcher(self.x11.env["DISPLAY"])
+        try:
+            x, y = centre(control_id)
+            self.x11.run("xdotool", "mousemove", str(self.x + x), str(self.y + y), "click", "3")
+            watcher.wait()
+        finally:
+            watcher.close()
+        self.keys(*keys)
+
+    def keys(self, *keys):
+        self.x11.run("xdotool", "key", "--delay", "40", *keys)
+
+    def type(self, text):
+        self.x11.run("xdotool", "type", "--delay", "40", text)
+
+    def pixel(self, x, y):
+        return self.x11.pixel(self.x + x, self.y + y)
+
+    def screenshot(self, path):
+        """The window alone, for a person to look at."""
+        self.x11.run("import", "-window", "root", "-crop", f"{self.width}x{self.height}+{self.x}+{self.y}",
+                     "+repage", str(path))
+
+    def close(self):
+        self.x11.close_window(self.window)
+        check(self.process.wait(timeout=30) == 0, "Korvane.exe did not end cleanly")
+
+
+def check_executable(exe):
+    size = exe.stat().st_size
+    check(size < 1024 * 1024, f"Korvane.exe is {size} bytes, not under 1 MB")
+    pe = pefile.PE(str(exe))
+    imports = {entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT}
+    check(imports <= WINDOWS_DLLS, f"imports beyond Windows' own DLLs: {sorted(imports - WINDOWS_DLLS)}")
+    resources = {}
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        for name in kind.directory.entries:
+            data = name.directory.entries[0].data.struct
+            resources[(kind.id, str(name.name) if name.name else name.id)] = pe.get_data(data.OffsetToData,
+                                                                                         data.Size)
+    manifest = resources[(24, 1)].decode()
+    for setting in ("Microsoft.Windows.Common-Controls", "<activeCodePage", ">UTF-8<", "PerMonitorV2"):
+        check(setting in manifest, f"the manifest lacks {setting}")
+    check(resources[(10, "FLAG")] == (ROOT / "assets" / "flag.jpg").read_bytes(),
+          "the photograph is not the JPEG file as it is")
+    print(f"Korvane.exe: {size} bytes, imports {', '.join(sorted(imports))}")
+
+
+def check_window(program, out):
+    """The window as it opens, then a user's session with keyboard and mouse."""
+    check(program.x11.run("xdotool", "getwindowname", str(program.window)).strip() == CAPTION, "caption")
+    check((program.width, program.height) == (WINDOW.width, WINDOW.height),
+          f"client area {program.width} x {program.height}")
+    # A screen reader names an input by the label just before it in the window's order.
+    in_order = wait_for("the controls", lambda: program.ask("texts"), bool)
+    for before, control in zip(in_order, in_order[1:]):
+        if control["class"].lower() == "edit":
+            name = next(c.accessible_name for c in WINDOW.controls if IDS[c.id] == control["id"])
+            check(before["class"].lower() == "static" and before["text"].strip() == name,
+                  f"the input {name!r} follows {before['text']!r}")
+    # Every control where the form puts it; a label naming an input ends where the input begins.
+    placed = {c["id"]: c for c in in_order}
+    for c in WINDOW.controls:
+        got = placed[IDS[c.id]]
+        wanted = [c.x, c.y, c.width, c.height]
+        if c.kind == "label" and got["rect"][2] == c.width - 1:
+            wanted[2] -= 1
+        check(got["rect"] == wanted, f"{c.id} is at {got['rect']}, not {wanted}")
+        check(got["class"].lower() == CLASSES[c.kind], f"{c.id} is a {got['class']}")
+    statement = CONTROLS["Text1_0"].text.replace("\n", "\r\n")
+    wait_for("start-up texts", lambda: [program.text(i) for i in ("Text2_0", "Text2_1", "Text2_2", "Text1_0")],
+             lambda t: t == ["37", "28", "50", statement])
+    motto = wait_for("the motto", program.texts, lambda t: IDS["Text1_1"] in t)[IDS["Text1_1"]]
+    check(not motto["visible"] and motto["text"] == CONTROLS["Text1_1"].text.replace("\n", "\r\n"), "the motto")
+    wait_for("the focus at start", program.focus, lambda f: f == IDS["Text2_0"])
+
+    # Colours, once the window has painted: window, title, labels, both button faces.
+    samples = {"window": ((2, 2), WINDOW.background),
+               "title": ((CONTROLS["Label1_0"].x + 2, 2), CONTROLS["Label1_0"].background),
+               "label": ((CONTROLS["Label2_1"].x + 2, CONTROLS["Label2_1"].y + 24), CONTROLS["Label2_1"].background),
+               "percent": ((CONTROLS["Label2_3"].x + 22, CONTROLS["Label2_3"].y + 24),
+                           CONTROLS["Label2_3"].background),
+               "calculate": (centre("Command1_0", -30, 6), CONTROLS["Command1_0"].background),
+               "clear": (centre("Command1_1", -30, 6), CONTROLS["Command1_1"].background)}
+    for name, ((x, y), colour) in samples.items():
+        wait_for(f"{name} colour at {x},{y}", lambda: program.pixel(x, y), lambda p: p == tuple(colour))
+    photo = CONTROLS["Picture1"]
+    reds = sum(1 for dx in range(20, 240, 10) for dy in range(20, 150, 10)
+               if (lambda p: p[0] > 150 and p[1] < 90)(program.pixel(photo.x + dx, photo.y + dy)))
+    check(reds > 100, f"the photograph shows only {reds} red samples")
+
+    # The fifth character is refused; Return in an input box calculates.
+    program.click("Text2_0")
+    program.keys("End", "BackSpace", "BackSpace")
+    program.type("12345")
+    program.wait_text("Text2_0", "1234", "a fifth character")
+    program.keys(*["BackSpace"] * 4)
+    program.type("37")
+    program.keys("Return")
+    program.wait_text("Text1_0", ENGLISH_REPORT, "Return in an input box")
+    program.screenshot(out / "screenshot-windows.png")
+
+    # The copy from the problem box is its exact text: CR LF, one NUL, nothing after
+    # it, and no rich text beside it (plain text, its locale and the code-page forms
+    # that Windows makes of it).
+    program.click("Text1_0")
+    program.keys("ctrl+a", "ctrl+c")
+    clipboard = wait_for("the copy", lambda: program.ask("clipboard") or {},
+                         lambda c: c.get("unicode_text", "").startswith(ENGLISH_REPORT))
+    check(clipboard["unicode_text"] == ENGLISH_REPORT + "\0", f"the clipboard holds {clipboard['unicode_text']!r}")
+    check(set(clipboard["formats"]) <= {CF_TEXT, CF_OEMTEXT, CF_UNICODETEXT, CF_LOCALE},
+          f"clipboard formats {clipboard['formats']}")
+
+    # "Изчисти" empties the inputs and the problem box and leaves the motto; empty
+    # inputs then give the error line.
+    program.click("Command1_1")
+    wait_for("Изчисти", lambda: [program.text(i) for i in ("Text2_0", "Text2_1", "Text2_2", "Text1_0", "Text1_1")],
+             lambda t: t == ["", "", "", "", motto["text"]])
+    program.click("Command1_0")
+    program.wait_text("Text1_0", ERROR_LINE, "Изчисли with empty inputs")
+
+    # The dialog keyboard: Tab through the inputs; Space presses the focused button.
+    program.click("Text2_0")
+    program.type("37")
+    program.keys("Tab")
+    program.type("28")
+    program.keys("Tab", "Tab", "Tab")
+    wait_for("Tab order", program.focus, lambda f: f == IDS["Text2_2"])
+    program.type("50")
+    program.keys("shift+Tab", "shift+Tab")
+    wait_for("shift+Tab to Изчисли", program.focus, lambda f: f == IDS["Command1_0"])
+    program.keys("space")
+    program.wait_text("Text1_0", ENGLISH_REPORT, "Space on Изчисли")
+
+    # 101 % is refused; "Изчисли" by mouse; Return presses the focused "Изчисти".
+    program.keys("Tab", "Tab", "BackSpace", "BackSpace")
+    program.type("101")
+    program.keys("Return")
+    program.wait_text("Text1_0", ERROR_LINE, "101 %")
+    program.keys("BackSpace", "BackSpace", "BackSpace")
+    program.type("50")
+    program.click("Command1_0")
+    program.wait_text("Text1_0", ENGLISH_REPORT, "Изчисли by mouse")
+    program.keys("Tab", "Return")
+    wait_for("Return on Изчисти", lambda: [program.text(i) for i in ("Text2_0", "Text1_0")],
+             lambda t: t == ["", ""])
+
+
+def files(folder):
+    """Every file below folder, with its size and time of last change."""
+    return {str(p): (p.stat().st_size, p.stat().st_mtime_ns) for p in folder.rglob("*") if p.is_file()}
+
+
+def check_installer(wine, setup, exe, peek):
+    drive = wine.prefix / "drive_c"
+    before = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
+    done = wine.run(setup, "/S", timeout=120)
+    check(done.returncode == 0, f"the installer failed: {done.returncode}")
+    folder = drive / "Program Files" / "Korvane"
+    shortcut = drive / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Korvane.lnk"
+    check((folder / "Korvane.exe").read_bytes() == exe.read_bytes(), "Korvane.exe is not installed")
+    check((folder / "uninstall.exe").is_file() and shortcut.is_file(), "no uninstaller or no shortcut")
+    entry = wine.run("reg", "query", UNINSTALL_KEY).stdout.decode("utf-8", "replace")
+    for name, value in {"DisplayName": "Korvane", "DisplayVersion": "1.0.0", "Publisher": "www.korvane.example",
+                        "UninstallString": "uninstall.exe", "DisplayIcon": "Korvane.exe,0"}.items():
+        check(any(name in line and value in line for line in entry.splitlines()), f"Apps & features: {name}")
+
+    program = Program(wine, folder / "Korvane.exe", peek)
+    program.wait_text("Text2_0", "37", "the installed program")
+    program.close()
+
+    wine.run(folder / "uninstall.exe", "/S", timeout=120)
+    subprocess.run(["wineserver", "-w"], env=wine.env, timeout=120)  # the uninstaller's copy of itself
+    wait_for("uninstall", lambda: folder.exists() or shortcut.exists(), lambda left: not left)
+    check(wine.run("reg", "query", UNINSTALL_KEY).returncode != 0, "the Apps & features entry remains")
+    after = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
+    check(after <= before, f"left behind: {sorted(map(str, after - before))[:5]}")
+
+
+def main():
+    exe, setup, peek, out = (pathlib.Path(a).resolve() for a in sys.argv[1:5])
+    started = time.monotonic()
+    check_executable(exe)
+    prefix = pathlib.Path(tempfile.mkdtemp(prefix="korvane-wine-"))
+    try:
+        with VirtualDisplay(1024, 768) as display:
+            wine = Wine(display, prefix)
+            try:
+                wine.boot()
+                run_all(wine, exe, setup, peek, out)
+            except Exception:
+                display.screenshot(out / "wine-e2e-failure.png")  # what the screen showed when it failed
+                raise
+            finally:
+                wine.stop()
+    finally:
+        shutil.rmtree(prefix, ignore_errors=True)
+    print(f"Korvane.exe under Wine: window, keyboard, copy, English, Bulgarian, 150 %, installer "
+          f"({time.monotonic() - started:.0f} s)")
+
+
+def run_all(wine, exe, setup, peek, out):
+    english = dict(LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
+    untouched = files(wine.prefix / "drive_c")
+    program = Program(wine, exe, peek, **english)
+    check_window(program, out)
+    program.close()
+
+    program = Program(wine, exe, peek, LC_ALL="bg_BG.UTF-8", LANG="bg_BG.UTF-8")
+    program.click("Command1_0")
+    program.wait_text("Text1_0", BULGARIAN_REPORT, "the report in Bulgarian")
+    # The problem box's menu: "Избери всичко", then "Копирай".
+    program.menu("Text1_0", "Down", "Down", "Return")
+    program.menu("Text1_0", "Down", "Return")
+    wait_for("the copy from the menu", lambda: (program.ask("clipboard") or {}).get("unicode_text"),
+             lambda text: text == BULGARIAN_REPORT + "\0")
+    program.screenshot(out / "screenshot-windows-bg.png")
+    program.close()
+    changed = set(files(wine.prefix / "drive_c").items()) ^ set(untouched.items())
+    check(not changed, f"Korvane.exe changed files: {sorted(changed)[:3]}")
+
+    # 150 %: the window and everything in it one and a half times the size.
+    wine.run("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+    program = Program(wine, exe, peek, scale=1.5, **english)
+    check((program.width, program.height) == (WINDOW.width * 3 // 2, WINDOW.height * 3 // 2),
+          f"at 150 % the client area is {program.width} x {program.height}")
+    program.click("Command1_0")  # the layout is scaled: the button is where the form puts it, times 1.5
+    program.wait_text("Text1_0", ENGLISH_REPORT, "Изчисли at 150 %")
+    program.screenshot(out / "screenshot-windows-150.png")
+    program.close()
+    wine.run("reg", "delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
+
+    check_installer(wine, setup, exe, peek)
+
+
+if __name__ == "__main__":
+    main()
