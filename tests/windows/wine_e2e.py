@@ -61,7 +61,7 @@ def check(condition, message):
         raise AssertionError(message)
 
 
-def wait_for(what, probe, done, timeout=20):
+def wait_for(what, probe, done, timeout=60):
     """probe() until done(value); the last value goes into the failure message."""
     deadline = time.monotonic() + timeout
     value = None
@@ -110,7 +110,7 @@ class Program:
     def __init__(self, wine, exe, peek, scale=1.0, **env):
         self.wine, self.peek, self.x11, self.scale = wine, peek, wine.display, scale
         self.process = wine.start(exe, **env)
-        self.window = self.x11.wait_for_window(r"korvane\.example", timeout=30)
+        self.window = self.x11.wait_for_window("korvane.example", timeout=90)
         self.x, self.y, self.width, self.height = self.x11.geometry(self.window)
 
     def ask(self, what):
