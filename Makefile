@@ -20,7 +20,8 @@ test: build web node_modules/.package-lock.json
 	@ctest --preset release
 
 # The web page: build-web/site, a static folder for any web host.
-web: deps
+web:
+	@scripts/install-deps.sh web
 	@cmake --preset web >/dev/null
 	@cmake --build --preset web
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that Korvane needs, and only those that are
 # missing. Prints what it installs; silent otherwise.
-#   scripts/install-deps.sh            the Linux program, the web page and their tests
+#   scripts/install-deps.sh            the Linux program and its tests
+#   scripts/install-deps.sh web        the same, and the web page's toolchain, browser and Node
 #   scripts/install-deps.sh windows    the same, and the Windows cross build, installer and Wine
 set -euo pipefail
 
@@ -31,13 +32,15 @@ windows_packages=(
 
 for group in "$@"; do
   case "$group" in
+    web)
+      packages+=("${web_packages[@]}")
+      # Some builds of Node.js bring npm along; Debian's own needs Debian's npm.
+      command -v npm >/dev/null || packages+=(npm)
+      ;;
     windows) packages+=("${windows_packages[@]}") ;;
     *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
-packages+=("${web_packages[@]}")
-# Some builds of Node.js bring npm along; Debian's own needs Debian's npm.
-command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for package in "${packages[@]}"; do
