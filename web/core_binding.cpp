@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "calc/cross.h"
+#include "web/number_format_fields.h"
 
 namespace {
 
@@ -27,16 +28,9 @@ extern "C" __attribute__((export_name("korvane_problem_box_text"))) char* korvan
     field[i] = std::string_view(texts, lengths[i]);
     texts += lengths[i];
   }
-  calc::NumberFormat format;
-  format.decimal_separator = field[kDecimalSeparator];
-  format.group_separator = field[kGroupSeparator];
-  format.negative_sign = field[kNegativeSign];
-  format.primary_group_size = primary_group_size;
-  format.secondary_group_size = secondary_group_size;
-  format.minimum_grouping_digits = minimum_grouping_digits;
-  format.leading_zero = leading_zero != 0;
-  format.negative_form =
-      parentheses ? calc::NumberFormat::NegativeForm::Parentheses : calc::NumberFormat::NegativeForm::LeadingMinus;
+  const calc::NumberFormat format = web::NumberFormatFromFields(
+      field[kDecimalSeparator], field[kGroupSeparator], field[kNegativeSign], primary_group_size, secondary_group_size,
+      minimum_grouping_digits, leading_zero != 0, parentheses != 0);
 
   const std::string text = calc::ProblemBoxText(field[kLength], field[kWidth], field[kPercentage], format);
   const auto size = static_cast<std::uint32_t>(text.size());

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "calc/cross.h"
+#include "web/number_format_fields.h"
 
 namespace {
 
@@ -48,16 +49,8 @@ int main() {
       std::cerr << "report_driver: bad request: " << line << '\n';
       return 2;
     }
-    calc::NumberFormat format;
-    format.decimal_separator = text[3];
-    format.group_separator = text[4];
-    format.negative_sign = text[5];
-    format.primary_group_size = primary;
-    format.secondary_group_size = secondary;
-    format.minimum_grouping_digits = minimum;
-    format.leading_zero = leading_zero != 0;
-    format.negative_form =
-        parentheses ? calc::NumberFormat::NegativeForm::Parentheses : calc::NumberFormat::NegativeForm::LeadingMinus;
+    const calc::NumberFormat format = web::NumberFormatFromFields(text[3], text[4], text[5], primary, secondary,
+                                                                  minimum, leading_zero != 0, parentheses != 0);
     std::cout << ToHex(calc::ProblemBoxText(text[0], text[1], text[2], format)) << '\n';
   }
   return 0;
