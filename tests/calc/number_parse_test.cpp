@@ -46,12 +46,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"CarriageReturnStops", "\r37", 0}, ParseCase{"Hexadecimal", "&H10", 16},
                       ParseCase{"HexadecimalExample", "&H25", 37}, ParseCase{"LowerCaseHex", "&h1f", 31},
                       ParseCase{"HexDigitNine", "&H19", 25}, ParseCase{"HexLetterC", "&H1C", 28},
-                      ParseCase{"LowerCaseOctal", "&o17", 15},
-                      ParseCase{"Octal", "&O17", 15}, ParseCase{"OctalStopsAtEight", "&O18", 1},
-                      ParseCase{"HexWithoutDigits", "&H", 0}, ParseCase{"UnknownRadix", "&Z1", 0},
-                      ParseCase{"AmpersandLater", "1&H2", 1}, ParseCase{"TooLarge", "1e400", kInf},
-                      ParseCase{"TooLargeNegative", "-1e400", -kInf}, ParseCase{"TooSmall", "1e-400", 0},
-                      ParseCase{"FractionTimesHugeExponent", "0.001e310", 1e307}, ParseCase{"Cyrillic", "тридесет", 0}),
+                      ParseCase{"LowerCaseOctal", "&o17", 15}, ParseCase{"Octal", "&O17", 15},
+                      ParseCase{"OctalStopsAtEight", "&O18", 1}, ParseCase{"HexWithoutDigits", "&H", 0},
+                      ParseCase{"UnknownRadix", "&Z1", 0}, ParseCase{"AmpersandLater", "1&H2", 1},
+                      ParseCase{"TooLarge", "1e400", kInf}, ParseCase{"TooLargeNegative", "-1e400", -kInf},
+                      ParseCase{"TooSmall", "1e-400", 0}, ParseCase{"FractionTimesHugeExponent", "0.001e310", 1e307},
+                      ParseCase{"Cyrillic", "тридесет", 0}),
     [](const ::testing::TestParamInfo<ParseCase>& row) { return std::string(row.param.name); });
 
 TEST(ParseNumberPrefixTest, RoundsCorrectly) {

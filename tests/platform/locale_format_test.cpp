@@ -80,15 +80,14 @@ TEST_P(NumericLocaleTest, FollowsTheNumericLocaleAlone) {
 
 INSTANTIATE_TEST_SUITE_P(
     Environments, NumericLocaleTest,
-    ::testing::Values(EnvironmentCase{"Lang", nullptr, nullptr, "bg_BG.UTF-8", nullptr, "5000,000"},
-                      EnvironmentCase{"MessagesLocaleIgnored", nullptr, nullptr, "bg_BG.UTF-8", "en_US.UTF-8",
-                                      "5000,000"},
-                      EnvironmentCase{"NumericOverLang", nullptr, "en_US.UTF-8", "bg_BG.UTF-8", nullptr, "5,000.000"},
-                      EnvironmentCase{"AllOverNumeric", "de_DE.UTF-8", "en_US.UTF-8", "bg_BG.UTF-8", nullptr,
-                                      "5.000,000"},
-                      EnvironmentCase{"CGroupsNothing", nullptr, nullptr, "C", "en_US.UTF-8", "5000.000"},
-                      EnvironmentCase{"PosixGroupsNothing", nullptr, "POSIX", "en_US.UTF-8", nullptr, "5000.000"},
-                      EnvironmentCase{"NothingSetIsC", nullptr, nullptr, nullptr, "de_DE.UTF-8", "5000.000"}),
+    ::testing::Values(
+        EnvironmentCase{"Lang", nullptr, nullptr, "bg_BG.UTF-8", nullptr, "5000,000"},
+        EnvironmentCase{"MessagesLocaleIgnored", nullptr, nullptr, "bg_BG.UTF-8", "en_US.UTF-8", "5000,000"},
+        EnvironmentCase{"NumericOverLang", nullptr, "en_US.UTF-8", "bg_BG.UTF-8", nullptr, "5,000.000"},
+        EnvironmentCase{"AllOverNumeric", "de_DE.UTF-8", "en_US.UTF-8", "bg_BG.UTF-8", nullptr, "5.000,000"},
+        EnvironmentCase{"CGroupsNothing", nullptr, nullptr, "C", "en_US.UTF-8", "5000.000"},
+        EnvironmentCase{"PosixGroupsNothing", nullptr, "POSIX", "en_US.UTF-8", nullptr, "5000.000"},
+        EnvironmentCase{"NothingSetIsC", nullptr, nullptr, nullptr, "de_DE.UTF-8", "5000.000"}),
     [](const ::testing::TestParamInfo<EnvironmentCase>& row) { return std::string(row.param.name); });
 
 }  // namespace
