@@ -50,6 +50,7 @@ class Control:
     vertical_scroll_bar: bool = False
     visible: bool = True
     picture: str = ""  # the resource the picture box shows
+    buddy: str = ""  # for a label, the id of the input box it names (Text2_0)
 
     @property
     def id(self) -> str:
@@ -129,6 +130,7 @@ def _control(widget: ET.Element, container: ET.Element | None) -> Control:
         vertical_scroll_bar=text("verticalScrollBarPolicy").endswith("ScrollBarAlwaysOn"),
         visible=visible is None or visible.text == "true",
         picture=text("pixmap"),
+        buddy=text("buddy"),
     )
 
 

@@ -43,13 +43,12 @@ def px(value: int) -> str:
     return f"calc({value} * var(--u))"
 
 
-def element(c: form.Control, label_for: dict[str, str], photo_size: tuple[int, int]) -> str:
+def element(c: form.Control, photo_size: tuple[int, int]) -> str:
     """The control's markup; its look is in the style sheet under its id."""
     text = html.escape(c.text)
     if c.kind == "label":
-        # A label that names an input box is its <label>; the others are plain text.
-        target = label_for.get(c.id)
-        return f'<label id="{c.id}" for="{target}">{text}</label>' if target else f'<p id="{c.id}">{text}</p>'
+        # A label that names an input box (its buddy in the form) is its <label>; the others are plain text.
+        return f'<label id="{c.id}" for="{c.buddy}">{text}</label>' if c.buddy else f'<p id="{c.id}">{text}</p>'
     if c.kind == "input":
         return (f'<input id="{c.id}" type="text" inputmode="decimal" maxlength="{c.max_length}" '
                 f'autocomplete="off" spellcheck="false" value="{text}">')
@@ -80,9 +79,6 @@ def style(c: form.Control, frame: form.Control | None) -> str:
 def page(window: form.Window, address: str, module: str, core: str | None, photo_size: tuple[int, int]) -> str:
     visible = [c for c in window.controls if c.visible]
     frame = next(c for c in visible if c.kind == "frame")
-    # A label names the input box whose accessible name is the label's text.
-    inputs = {c.accessible_name: c.id for c in visible if c.kind == "input"}
-    label_for = {c.id: inputs[c.text.strip()] for c in visible if c.kind == "label" and c.text.strip() in inputs}
     body = []
     inside = False
     # Tab-index order is the document's order, so that Tab walks the window as laid out.
@@ -93,7 +89,7 @@ def page(window: form.Window, address: str, module: str, core: str | None, photo
             inside = not inside
             body.append(f'<fieldset id="{frame.id}"><legend>{html.escape(frame.text)}</legend>' if inside
                         else "</fieldset>")
-        body.append(("  " if inside else "") + element(c, label_for, photo_size))
+        body.append(("  " if inside else "") + element(c, photo_size))
     if inside:
         body.append("</fieldset>")
     caption = f"{address}\u00a0\u00a0{window.caption_text}"

@@ -40,16 +40,16 @@ def wide(text):
 
 
 def creation_order(controls):
-    inputs_by_label_text = {c.accessible_name: c for c in controls if c.kind == "input" and c.accessible_name}
-    named = {id(c): inputs_by_label_text.get(c.text.strip()) for c in controls if c.kind == "label"}
-    named = {k: v for k, v in named.items() if v is not None}
-    labels_for = {id(v): next(c for c in controls if id(c) == k) for k, v in named.items()}
+    """The rows in creation order, and each naming label's input box (the label's buddy in the form)."""
+    by_id = {c.id: c for c in controls}
+    named = {id(c): by_id[c.buddy] for c in controls if c.buddy}
+    labels_for = {c.buddy: c for c in controls if c.buddy}
     order = []
     for c in controls:  # tab order
-        if c.kind == "frame" or id(c) in named:
+        if c.kind == "frame" or c.buddy:
             continue
-        if id(c) in labels_for:
-            order.append(labels_for[id(c)])
+        if c.id in labels_for:
+            order.append(labels_for[c.id])
         order.append(c)
     order += [c for c in controls if c.kind == "frame"]
     return order, named

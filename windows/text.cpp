@@ -33,13 +33,15 @@ bool CopyToClipboard(HWND owner, std::wstring_view text) {
   const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
   bool done = false;
-  if (memory) {
-    auto* target = static_cast<wchar_t*>(GlobalLock(memory));
+  auto* target = memory ? static_cast<wchar_t*>(GlobalLock(memory)) : nullptr;
+  if (target) {
     std::memcpy(target, text.data(), text.size() * sizeof(wchar_t));
     target[text.size()] = L'\0';
     GlobalUnlock(memory);
     done = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
     if (!done) GlobalFree(memory);
+  } else if (memory) {
+    GlobalFree(memory);
   }
   CloseClipboard();
   return done;

@@ -226,6 +226,7 @@ void WindowTest::formDescriptionAgrees() {
     if (auto* label = qobject_cast<QLabel*>(w)) {
       QCOMPARE(label->palette().color(QPalette::Window), colour(c["background"]));
       QCOMPARE(bool(label->alignment() & Qt::AlignHCenter), c["align"].toString() == "center");
+      QCOMPARE(label->buddy() ? label->buddy()->objectName() : QString(), c["buddy"].toString());
     }
     if (qobject_cast<QPushButton*>(w)) QCOMPARE(w->palette().color(QPalette::Button), colour(c["background"]));
   }
