@@ -2,7 +2,7 @@
 FUZZ_SECONDS ?= 60
 STARTUP_RUNS ?= 10
 
-.PHONY: all deps build run test check bench fuzz package clean web serve bench-web windows test-windows bench-windows
+.PHONY: all deps build run test check check-debian13 bench fuzz package clean web serve bench-web windows test-windows bench-windows
 
 all: build
 
@@ -44,6 +44,12 @@ check: build
 	@ctest --preset release -R 'system_calls|monkey'
 	@$(MAKE) --no-print-directory fuzz
 	@$(MAKE) --no-print-directory test-windows
+
+# The same as a new user of Debian 13 gets it: make test, the package installed,
+# and the Windows tests under Debian 13's Wine, in a fresh clone of HEAD inside
+# a Debian 13 root that is built once and kept (see scripts/check-debian13.sh).
+check-debian13:
+	@scripts/check-debian13.sh
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null

@@ -1,27 +1,30 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that Korvane needs, and only those that are
-# missing. Prints what it installs; silent otherwise.
+# Installs the Debian packages that Korvane needs, on Debian 12 or 13, and only
+# those that are missing. Prints what it installs; silent otherwise. Waits for
+# another apt or dpkg (an unattended upgrade, say) instead of failing.
 #   scripts/install-deps.sh            the Linux program and its tests
-#   scripts/install-deps.sh web        the same, and the web page's toolchain, browser and Node
+#   scripts/install-deps.sh web        the same, and the web page's toolchain, browsers and Node
 #   scripts/install-deps.sh windows    the same, and the Windows cross build, installer and Wine
+#   scripts/install-deps.sh debian13   the same, and debootstrap for the Debian 13 check
+#   scripts/install-deps.sh --wasm-llvm-version
+#                                      prints the LLVM version the web page is compiled with
 set -euo pipefail
 
 packages=(
   # build
-  cmake ninja-build g++ make pkg-config
+  cmake ninja-build g++ make pkg-config git
   # the window: Qt 6 Widgets, and the face that stands in for Times New Roman
   qt6-base-dev fonts-liberation2
-  # tests, benchmark, fuzzing
-  libgtest-dev libbenchmark-dev clang-14 libclang-rt-14-dev
+  # tests, benchmark, and fuzzing with the release's own clang
+  libgtest-dev libbenchmark-dev clang libclang-rt-dev
   # the real window under a virtual display, its screenshot, its accessibility tree, its system calls
   python3 xvfb x11-utils xdotool imagemagick dbus at-spi2-core python3-pyatspi strace
   # the Debian package and the Windows version record, and the tools that check them
   dpkg-dev appstream desktop-file-utils binutils-mingw-w64-x86-64 lintian
 )
 web_packages=(
-  # the core in WebAssembly, and the page's web font and icons
-  clang-22 lld-22 wasi-libc libc++-22-dev-wasm32 libc++abi-22-dev-wasm32 libclang-rt-22-dev-wasm32
-  woff2 python3-fonttools python3-pil
+  # the core in WebAssembly (its LLVM version is added below), the page's web font and icons
+  wasi-libc woff2 python3-fonttools python3-pil
   # the page's tests and benchmark: headless Chromium driven from Node
   chromium nodejs
 )
@@ -30,29 +33,77 @@ windows_packages=(
   g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev nsis wine wine64 python3-pefile
 )
 
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+apt_get() {
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 "$@"
+}
+
+# apt's package lists, fetched once per run when something is to be installed
+# or looked up. The lists' own lock is not covered by DPkg::Lock::Timeout, so
+# a busy apt is waited for here, within the same bound.
+lists_updated=false
+update_lists() {
+  $lists_updated && return 0
+  local deadline=$((SECONDS + 900)) errors
+  until errors=$(apt_get update -qq 2>&1 >/dev/null); do
+    if ! grep -qi 'lock' <<<"$errors" || [ "$SECONDS" -ge "$deadline" ]; then
+      echo "$errors" >&2
+      exit 1
+    fi
+    echo "install-deps.sh: another apt holds the package lists; waiting" >&2
+    sleep 5  # a poll interval, not a wait for the outcome
+  done
+  lists_updated=true
+}
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+# The LLVM version for WebAssembly: the one whose libc++ for wasm32 is
+# installed, else the newest that apt offers (libc++ reads floating-point
+# numbers with from_chars from version 20 on). Only one such libc++ can be
+# installed at a time.
+wasm_llvm_version() {
+  local version
+  version=$(dpkg-query -W -f='${Status} ${Package}\n' 'libc++-*-dev-wasm32' 2>/dev/null |
+    sed -nE 's/^install ok installed libc\+\+-([0-9]+)-dev-wasm32$/\1/p' | sort -n | tail -n 1)
+  if [ -z "$version" ] || [ "$version" -lt 20 ]; then
+    update_lists
+    version=$(apt-cache pkgnames 'libc++-' | sed -nE 's/^libc\+\+-([0-9]+)-dev-wasm32$/\1/p' | sort -n | tail -n 1)
+  fi
+  if [ -z "$version" ] || [ "$version" -lt 20 ]; then
+    echo "install-deps.sh: this release offers no libc++ for WebAssembly from LLVM 20 on" >&2
+    exit 1
+  fi
+  echo "$version"
+}
+
+if [ "${1:-}" = --wasm-llvm-version ]; then
+  wasm_llvm_version
+  exit 0
+fi
+
 for group in "$@"; do
   case "$group" in
     web)
-      packages+=("${web_packages[@]}")
+      llvm=$(wasm_llvm_version)
+      packages+=("${web_packages[@]}" "clang-$llvm" "lld-$llvm" "libc++-$llvm-dev-wasm32"
+                 "libc++abi-$llvm-dev-wasm32" "libclang-rt-$llvm-dev-wasm32")
       # Some builds of Node.js bring npm along; Debian's own needs Debian's npm.
       command -v npm >/dev/null || packages+=(npm)
       ;;
     windows) packages+=("${windows_packages[@]}") ;;
+    debian13) packages+=(debootstrap) ;;
     *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
 
 missing=()
 for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$package")
-  fi
+  installed "$package" || missing+=("$package")
 done
 [ "${#missing[@]}" -eq 0 ] && exit 0
 
 echo "Installing Debian packages: ${missing[*]}"
-as_root=()
-[ "$(id -u)" -eq 0 ] || as_root=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${as_root[@]}" apt-get update -qq
-"${as_root[@]}" apt-get install -y -qq "${missing[@]}"
+update_lists
+apt_get install -y -qq "${missing[@]}"

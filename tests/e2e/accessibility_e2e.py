@@ -39,24 +39,26 @@ def read_window():
                 yield from walk(child)
 
     app = find_app(time.monotonic() + 30)
+    # Roles are compared as AT-SPI's constants: their names differ between releases
+    # ("push button" became "button").
+    text_role, button_role = pyatspi.ROLE_TEXT, pyatspi.ROLE_PUSH_BUTTON
     named = {}
     for node in walk(app):
-        named.setdefault((node.getRoleName(), node.name), node)
-    roles = sorted({role for role, _ in named})
+        named.setdefault((node.getRole(), node.name), node)
+    seen = sorted({(node.getRoleName(), name) for (_, name), node in named.items()})
     for name in INPUTS:
-        box = named.get(("text", name))
-        assert box is not None, f"no text box named {name!r}; roles seen: {roles}"
+        assert (text_role, name) in named, f"no text box named {name!r}; seen: {seen}"
     for name in BUTTONS:
-        assert ("push button", name) in named, f"no push button named {name!r}"
-    assert ("text", PROBLEM_BOX) in named, f"no problem box named {PROBLEM_BOX!r}"
+        assert (button_role, name) in named, f"no push button named {name!r}; seen: {seen}"
+    assert (text_role, PROBLEM_BOX) in named, f"no problem box named {PROBLEM_BOX!r}; seen: {seen}"
 
-    length = named[("text", INPUTS[0])].queryText()
+    length = named[(text_role, INPUTS[0])].queryText()
     assert length.getText(0, -1) == "37", f"the length box reads {length.getText(0, -1)!r}"
 
-    button = named[("push button", BUTTONS[0])].queryAction()
+    button = named[(button_role, BUTTONS[0])].queryAction()
     actions = [button.getName(i) for i in range(button.nActions)]
     button.doAction(actions.index("Press") if "Press" in actions else 0)
-    text = named[("text", PROBLEM_BOX)].queryText()
+    text = named[(text_role, PROBLEM_BOX)].queryText()
     deadline = time.monotonic() + 10
     while LAST_LINE not in text.getText(0, -1) and time.monotonic() < deadline:
         time.sleep(0.05)
