@@ -3,12 +3,13 @@
 # (or 13) machine. Builds a Debian 13 root from Debian's archive once, into a cache
 # folder kept between runs, then runs in a fresh clone of this repository's HEAD
 # inside it: make test; make package and apt-get install of the package; make
-# test-windows. Every mount lives in a private mount namespace, so none is left
-# behind, whatever step fails.
+# test-windows. The run has its own mount and process namespaces: no mount and
+# no process it started outlives it, whatever step fails.
+#   scripts/check-debian13.sh [REPOSITORY]   (default: this one)
 #   KORVANE_DEBIAN13_ROOT   the root's folder (default ~/.cache/korvane/debian13)
 #   KORVANE_DEBIAN_MIRROR   Debian's archive (default: the one this machine's apt uses)
 set -euo pipefail
-repo=$(cd "$(dirname "$0")/.." && pwd)
+repo=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 root=${KORVANE_DEBIAN13_ROOT:-${XDG_CACHE_HOME:-$HOME/.cache}/korvane/debian13}
 steps=${KORVANE_DEBIAN13_STEPS:-'make test && make package && apt-get -o DPkg::Lock::Timeout=900 install -y -qq ./build/korvane_*.deb && make test-windows'}
 
@@ -17,7 +18,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 if [ -z "${KORVANE_PRIVATE_MOUNTS:-}" ]; then
   "$repo/scripts/install-deps.sh" debian13
-  KORVANE_PRIVATE_MOUNTS=1 exec unshare --mount --propagation private -- "$0" "$@"
+  KORVANE_PRIVATE_MOUNTS=1 exec unshare --mount --propagation private --pid --fork -- "$0" "$repo"
 fi
 
 # Debian's archive and its security archive, as this machine's apt reaches them.
@@ -63,16 +64,15 @@ if [ ! -e "$root/.korvane-root-complete" ]; then
   mv "$root.new" "$root"
 fi
 
+# What the run started and left (Xvfb, wineserver, D-Bus) ends with the process
+# namespace; the mounts are undone here as well as with the mount namespace.
 mounted=()
+clone=
 finish() {
-  # Whatever the root started and left running (Xvfb, wineserver, D-Bus), then the mounts.
-  for process in /proc/[0-9]*; do
-    [ "$(readlink "$process/root" 2>/dev/null)" = "$root" ] && kill -9 "${process#/proc/}" 2>/dev/null
-  done
   for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
     umount -l "${mounted[i]}" 2>/dev/null || true
   done
-  rm -f "$root/etc/ssl/host-ca-bundle.pem"
+  [ -z "$clone" ] || rm -rf --one-file-system "$root$clone"
 }
 trap finish EXIT
 mount_in_root() {  # $1: what to mount ("proc", "tmpfs" or a folder), $2: where under the root
@@ -100,8 +100,9 @@ if [ -n "$bundle" ] && [ -f "$bundle" ]; then
 fi
 
 # A fresh clone of the committed HEAD, as CI and a new contributor would have it.
-rm -rf --one-file-system "$root/root/korvane"
-git clone -q "$repo" "$root/root/korvane"
+clone=$(mktemp -d "$root/root/korvane.XXXXXX")
+clone=${clone#"$root"}
+git clone -q "$repo" "$root$clone"
 echo "check-debian13: $(chroot "$root" sh -c '. /etc/os-release; echo "$PRETTY_NAME"'), $(git -C "$repo" rev-parse --short HEAD): $steps"
-chroot "$root" /usr/bin/env -i "${environment[@]}" bash -c "cd /root/korvane && $steps"
+chroot "$root" /usr/bin/env -i "${environment[@]}" bash -c "cd $clone && $steps"
 echo "check-debian13: passed"
