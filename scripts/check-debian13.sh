@@ -8,13 +8,15 @@
 #   scripts/check-debian13.sh [REPOSITORY]   (default: this one)
 #   KORVANE_DEBIAN13_ROOT   the root's folder (default ~/.cache/korvane/debian13)
 #   KORVANE_DEBIAN_MIRROR   Debian's archive (default: the one this machine's apt uses)
+#   KORVANE_DEBIAN_SUITE    another release to try the same way (default trixie, Debian 13)
 set -euo pipefail
 repo=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 root=${KORVANE_DEBIAN13_ROOT:-${XDG_CACHE_HOME:-$HOME/.cache}/korvane/debian13}
+suite=${KORVANE_DEBIAN_SUITE:-trixie}
 steps=${KORVANE_DEBIAN13_STEPS:-'make test && make package && apt-get -o DPkg::Lock::Timeout=900 install -y -qq ./build/korvane_*.deb && make test-windows'}
 
 if [ "$(id -u)" -ne 0 ]; then
-  exec sudo --preserve-env=KORVANE_DEBIAN13_ROOT,KORVANE_DEBIAN_MIRROR,KORVANE_DEBIAN13_STEPS,CI "$0" "$@"
+  exec sudo --preserve-env=KORVANE_DEBIAN13_ROOT,KORVANE_DEBIAN_MIRROR,KORVANE_DEBIAN_SUITE,KORVANE_DEBIAN13_STEPS,CI "$0" "$@"
 fi
 if [ -z "${KORVANE_PRIVATE_MOUNTS:-}" ]; then
   "$repo/scripts/install-deps.sh" debian13
@@ -36,22 +38,22 @@ fi
 # The root is built beside its final place and moved there when complete, so an
 # interrupted build is never taken for a root.
 if [ ! -e "$root/.korvane-root-complete" ]; then
-  echo "check-debian13: building a Debian 13 root in $root"
+  echo "check-debian13: building a root of Debian $suite in $root"
   rm -rf --one-file-system "$root" "$root.new"
   mkdir -p "$(dirname "$root")"
-  debootstrap --variant=minbase --include=ca-certificates,git,make trixie "$root.new" "$mirror" >"$root.log" 2>&1 ||
+  debootstrap --variant=minbase --include=ca-certificates,git,make "$suite" "$root.new" "$mirror" >"$root.log" 2>&1 ||
     { tail -n 30 "$root.log"; exit 1; }
   {
     echo "Types: deb"
     echo "URIs: $mirror"
-    echo "Suites: trixie trixie-updates"
+    echo "Suites: $suite $suite-updates"
     echo "Components: main"
     echo "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg"
     if [ -n "$security" ]; then
       echo
       echo "Types: deb"
       echo "URIs: $security"
-      echo "Suites: trixie-security"
+      echo "Suites: $suite-security"
       echo "Components: main"
       echo "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg"
     fi
