@@ -93,7 +93,7 @@ def look(c: form.Control) -> str:
     return f"#{c.id} {{ {'; '.join(rules)}; }}" if rules else ""
 
 
-def page(window: form.Window, address: str, module: str, core: str | None, photo_size: tuple[int, int]) -> str:
+def page(window: form.Window, address: str, module: str, photo_size: tuple[int, int]) -> str:
     visible = [c for c in window.controls if c.visible]
     frame = next(c for c in visible if c.kind == "frame")
     body = []
@@ -111,8 +111,8 @@ def page(window: form.Window, address: str, module: str, core: str | None, photo
         body.append("</fieldset>")
     caption = f"{address}\u00a0\u00a0{window.caption_text}"
     lines = "\n    ".join(body)
-    # The core's download starts with the page's, not when the module asks for it.
-    preload = f'<link rel="preload" href="{core}" as="fetch" crossorigin>\n' if core else ""
+    # The module fetches the core as it starts; a preload of it is not matched by WebKit, which
+    # would then download it twice.
     return f"""<!doctype html>
 <html lang="bg">
 <head>
@@ -125,7 +125,7 @@ def page(window: form.Window, address: str, module: str, core: str | None, photo
 <link rel="manifest" href="manifest.webmanifest">
 <link rel="icon" href="icon-32.png">
 <link rel="modulepreload" href="{module}">
-{preload}<script type="module" src="{module}"></script>
+<script type="module" src="{module}"></script>
 </head>
 <body>
 <main id="{window.name}" aria-label="{html.escape(window.caption_text)}">
@@ -218,7 +218,7 @@ img {{ border: {px(2)} inset #e0e0e0; background: #fff; object-fit: contain; }}
   #{picture.id} {{ order: 1; align-self: center; width: {px(picture.width)}; max-width: 100%; height: auto; }}
   #{frame.id} {{ order: 2; position: relative; display: grid; grid-template-columns: minmax(0, 1fr) minmax(44px, 5em) auto;
     gap: 8px; padding: 2em 12px 12px; }}
-  #{frame.id} > legend {{ position: absolute; left: 8px; top: 0; padding: 0 4px; }}
+  #{frame.id} > legend {{ position: absolute; left: 8px; top: 0; padding: 0 4px; line-height: inherit; }}
   #{frame.id} > label, #{frame.id} > p {{ display: flex; align-items: center; min-height: 44px; padding: 0 8px; }}
   #{frame.id} > p {{ justify-content: center; }}
   input, button {{ min-height: 44px; min-width: 44px; }}
@@ -281,9 +281,7 @@ def main() -> int:
 
     out = args.out
     out.mkdir(parents=True, exist_ok=True)
-    # The floor page starts no download of the core unless asked to (index.html?core).
-    core = None if args.floor else next((f.name for f in args.file if f.suffix == ".wasm"), None)
-    (out / "index.html").write_text(page(window, args.address, args.module.name, core, photo_size), encoding="utf-8")
+    (out / "index.html").write_text(page(window, args.address, args.module.name, photo_size), encoding="utf-8")
     (out / "korvane.css").write_text(stylesheet(window), encoding="utf-8")
     shutil.copyfile(args.module, out / args.module.name)
     for source in args.file:
