@@ -31,9 +31,10 @@ serve: web
 	@echo "Korvane: http://127.0.0.1:$(PORT)/"
 	@cd build-web/site && /usr/bin/python3 -m http.server $(PORT) --bind 127.0.0.1
 
-# The browser driver for the page's tests, as package-lock.json pins it; it never downloads a browser.
+# The browser drivers and axe-core for the page's tests, as package-lock.json pins them; they never
+# download a browser.
 node_modules/.package-lock.json: package.json package-lock.json
-	@PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
+	@PUPPETEER_SKIP_DOWNLOAD=1 PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
 
 # The sanitizer build's tests (the monkey test among them, with leak checking),
 # the system-call check of the real program, a bounded fuzz run, then the

@@ -22,8 +22,9 @@ web_packages=(
   # the core in WebAssembly, and the page's web font and icons
   clang-22 lld-22 wasi-libc libc++-22-dev-wasm32 libc++abi-22-dev-wasm32 libclang-rt-22-dev-wasm32
   woff2 python3-fonttools python3-pil
-  # the page's tests and benchmark: headless Chromium driven from Node
-  chromium nodejs
+  # the page's tests and benchmark, driven from Node: headless Chromium and Firefox ESR, and WebKitGTK's
+  # MiniBrowser through its WebDriver (in Xvfb, its language from a locale that localedef compiles)
+  chromium nodejs firefox-esr webkit2gtk-driver locales
 )
 windows_packages=(
   # the cross compiler, the installer builder, Wine to run both, and the reader of the executable

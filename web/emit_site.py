@@ -162,7 +162,32 @@ def stylesheet(window: form.Window) -> str:
     buttons = [c for c in visible if c.kind == "button"]
     rows += [f"#{b.id} {{ grid-area: {len(inputs) + 1} / {1 + i} / auto / span {1 + i}; }}"
              for i, b in enumerate(buttons)]
-    column = "\n  ".join(rows)
+    column = "\n".join(rows)
+
+    def column_rules(prefix: str) -> str:
+        """The one-column layout, every selector under `prefix`."""
+        def rule(selectors: str, declarations: str) -> str:
+            return ", ".join(prefix + part.strip() for part in selectors.split(",")) + f" {{ {declarations} }}"
+        lines = [
+            rule(f"#{window.name}", "display: flex; flex-direction: column; gap: 12px; width: auto; height: auto; "
+                 "max-width: 40em; min-height: 100vh; padding: 12px; box-sizing: border-box; overflow: visible; "
+                 "line-height: 1.3"),
+            rule(f"#{window.name} > *, #{frame.id} > *", "position: static; width: auto; height: auto"),
+            rule(f"#{window.name} > .offscreen", "position: absolute; width: 1px; height: 1px"),
+            rule("label, p, h1", "white-space: normal; overflow: visible; overflow-wrap: anywhere"),
+            rule(f"#{caption.id}", "order: 0; padding: 8px"),
+            rule(f"#{picture.id}", f"order: 1; align-self: center; width: {px(picture.width)}; max-width: 100%; height: auto"),
+            rule(f"#{frame.id}", "order: 2; position: relative; display: grid; "
+                 "grid-template-columns: minmax(0, 1fr) minmax(44px, 5em) auto; gap: 8px; padding: 2em 12px 12px"),
+            rule(f"#{frame.id} > legend", "position: absolute; left: 8px; top: 0; padding: 0 4px; line-height: inherit"),
+            rule(f"#{frame.id} > label, #{frame.id} > p", "display: flex; align-items: center; min-height: 44px; padding: 0 8px"),
+            rule(f"#{frame.id} > p", "justify-content: center"),
+            rule("input, button", "min-height: 44px; min-width: 44px"),
+            rule("button", "padding: 4px 8px"),
+        ]
+        lines += [prefix + r for r in rows]
+        lines.append(rule(f"#{problem.id}", "order: 3; width: 100%; height: 24em; max-height: 70vh; min-height: 12em"))
+        return "\n".join(lines)
     caption = next(c for c in visible if c.kind == "label" and c.container is None)
     picture = next(c for c in visible if c.kind == "picture")
     problem = visible[0] if visible[0].kind == "textbox" else next(c for c in visible if c.kind == "textbox")
@@ -184,10 +209,10 @@ body {{ margin: 0; }}
 }}
 #{window.name} > *, #{frame.id} > * {{ position: absolute; box-sizing: border-box; margin: 0; }}
 input, button, textarea, h1 {{ font: inherit; color: inherit; }}
-label, p, h1 {{ padding: 0 {px(1)}; white-space: pre; overflow: hidden; }}
+label, p, h1 {{ padding: 0 {px(1)}; white-space: nowrap; overflow: hidden; }}
 /* The frame's box is its place in the form; its line is drawn inside, behind its caption. */
 #{frame.id} {{ padding: 0; border: none; min-width: 0; }}
-#{frame.id}::before {{ content: ""; position: absolute; inset: {px(FRAME_LINE)} 0 0 0;
+#{frame.id}::before {{ content: ""; position: absolute; inset: {px(FRAME_LINE)} 0 0 0; pointer-events: none;
   border: {px(2)} groove rgb(255 255 255 / 0.8); }}
 #{frame.id} > legend {{ left: 0; top: 0; padding: 0 {px(1)} 0 0; line-height: 1;
   background-color: {rgb(window.background)}; }}
@@ -199,6 +224,8 @@ textarea {{ padding: {px(3)}; border: {px(2)} inset #e0e0e0; background: #fff; r
   overflow-y: scroll; white-space: pre-wrap; }}
 img {{ border: {px(2)} inset #e0e0e0; background: #fff; object-fit: contain; }}
 .offscreen {{ position: absolute; width: 1px; height: 1px; overflow: hidden; clip-path: inset(50%); white-space: nowrap; }}
+/* The module measures its labels' text with this, unseen, to notice a change of text spacing. */
+.probe {{ position: absolute; left: 0; top: 0; visibility: hidden; white-space: pre; pointer-events: none; }}
 {looks}
 
 /* Where the window fits across (at any zoom that leaves it room), it is laid out as the form says. */
@@ -209,23 +236,11 @@ img {{ border: {px(2)} inset #e0e0e0; background: #fff; object-fit: contain; }}
 /* Narrower (a phone, or a high zoom): the same controls in one column, in the window's font size,
    every box and button at least 44 pixels high, growing with their text and its spacing. */
 @media not all and (min-width: {px(window.width)}) {{
-  #{window.name} {{ display: flex; flex-direction: column; gap: 12px; width: auto; height: auto;
-    min-height: 100vh; padding: 12px; box-sizing: border-box; overflow: visible; line-height: 1.3; }}
-  #{window.name} > *, #{frame.id} > * {{ position: static; }}
-  #{window.name} > .offscreen {{ position: absolute; }}
-  label, p, h1 {{ white-space: normal; overflow: visible; overflow-wrap: anywhere; }}
-  #{caption.id} {{ order: 0; padding: 8px; }}
-  #{picture.id} {{ order: 1; align-self: center; width: {px(picture.width)}; max-width: 100%; height: auto; }}
-  #{frame.id} {{ order: 2; position: relative; display: grid; grid-template-columns: minmax(0, 1fr) minmax(44px, 5em) auto;
-    gap: 8px; padding: 2em 12px 12px; }}
-  #{frame.id} > legend {{ position: absolute; left: 8px; top: 0; padding: 0 4px; line-height: inherit; }}
-  #{frame.id} > label, #{frame.id} > p {{ display: flex; align-items: center; min-height: 44px; padding: 0 8px; }}
-  #{frame.id} > p {{ justify-content: center; }}
-  input, button {{ min-height: 44px; min-width: 44px; }}
-  button {{ padding: 4px 8px; }}
-  {column}
-  #{problem.id} {{ order: 3; width: 100%; height: 24em; max-height: 70vh; min-height: 12em; }}
+{column_rules("")}
 }}
+/* The same where the window's boxes cannot hold their text (larger spacing, a minimum font size):
+   the module then marks the page. */
+{column_rules("html.flow ")}
 """
 
 
@@ -242,6 +257,11 @@ def manifest(window: form.Window, address: str) -> str:
         "theme_color": rgb_hex(window.background),
         "icons": [{"src": f"icon-{n}.png", "sizes": f"{n}x{n}", "type": "image/png"} for n in (192, 512)],
     }, ensure_ascii=False, indent=1) + "\n"
+
+
+def without_comments(script: str) -> str:
+    """A script as the site serves it: its lines of comment (for its readers here) left out."""
+    return "".join(line for line in script.splitlines(keepends=True) if not line.lstrip().startswith("//"))
 
 
 def service_worker(site: Path) -> str:
@@ -270,7 +290,7 @@ def main() -> int:
                         help="only write the service worker for the site in --out as it stands (after a change)")
     args = parser.parse_args()
     if args.worker_only:
-        (args.out / "sw.js").write_text(service_worker(args.out), encoding="utf-8")
+        (args.out / "sw.js").write_text(without_comments(service_worker(args.out)), encoding="utf-8")
         return 0
 
     window = form.read_form()
@@ -283,13 +303,13 @@ def main() -> int:
     out.mkdir(parents=True, exist_ok=True)
     (out / "index.html").write_text(page(window, args.address, args.module.name, photo_size), encoding="utf-8")
     (out / "korvane.css").write_text(stylesheet(window), encoding="utf-8")
-    shutil.copyfile(args.module, out / args.module.name)
+    (out / args.module.name).write_text(without_comments(args.module.read_text(encoding="utf-8")), encoding="utf-8")
     for source in args.file:
         shutil.copyfile(source, out / source.name)
     if args.floor:
         return 0
     (out / "manifest.webmanifest").write_text(manifest(window, args.address), encoding="utf-8")
-    (out / "sw.js").write_text(service_worker(out), encoding="utf-8")
+    (out / "sw.js").write_text(without_comments(service_worker(out)), encoding="utf-8")
     return 0
 
 

@@ -184,6 +184,29 @@ function Korvane(ready) {
   Form_Load();
 }
 
+// Where the window's fixed boxes cannot hold their text (larger letter, word or line spacing, a
+// minimum font size, another face), the page takes its one-column layout, which grows with the
+// text; it goes back when the text fits again. A hidden sample of the labels' text tells when its
+// size changes.
+function fitLayout() {
+  const root = document.documentElement;
+  const cut = () => [...document.querySelectorAll('#Korvane label, #Korvane p, #Korvane h1, #Korvane button')]
+    .some((e) => e.scrollWidth > e.clientWidth + 1 || e.scrollHeight > e.clientHeight + 1);
+  const fit = () => {
+    root.classList.remove('flow');
+    if (cut()) root.classList.add('flow');
+  };
+  const probe = document.createElement('span');
+  probe.className = 'probe';
+  probe.setAttribute('aria-hidden', 'true');
+  probe.textContent = document.querySelector('#Korvane label')?.textContent ?? 'x';
+  document.body.append(probe);
+  if (globalThis.ResizeObserver) new ResizeObserver(fit).observe(probe);
+  addEventListener('resize', fit);
+  document.fonts?.ready.then(fit);
+  fit();
+}
+
 // After the first frame and a moment of idleness, where the browser can say when it is idle
 // (Safari and WebKit cannot: there a short timer stands in).
 const idle = () => new Promise((resolve) =>
@@ -195,6 +218,7 @@ if (globalThis.document) {
   const format = new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)))
     .then(() => numberFormatFor(navigator.language));
   Korvane(Promise.all([core, format]));
+  fitLayout();
   // The worker that keeps the site for offline use starts two seconds after the page has loaded,
   // when the browser is idle: it then finds most files in the HTTP cache, and its start does not
   // compete with the page's own or with the first report.

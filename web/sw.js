@@ -13,7 +13,9 @@ const sha256 = async (bytes) => btoa(String.fromCharCode(...new Uint8Array(await
 // page fails the installation, and the old site stays in use, whole.
 async function precache() {
   const files = await Promise.all(Object.entries(FILES).map(async ([path, hash]) => {
-    const response = await fetch(new Request(new URL(path, scope()), { cache: 'no-cache' }));
+    // The page itself is checked at the address that the first visit fetched it by.
+    const address = new URL(path === 'index.html' ? './' : path, scope());
+    const response = await fetch(new Request(address, { cache: 'no-cache' }));
     if (!response.ok) throw new Error(`${path}: HTTP ${response.status}`);
     const body = await response.arrayBuffer();
     if ((await sha256(body)) !== hash) throw new Error(`${path}: not the file of this build`);

@@ -230,6 +230,17 @@ describe(`${ENGINE}: in English`, () => {
     assert.deepEqual(await calculate(session, ['37', '28', '110']), [ERROR_LINE]);
   });
 
+  test('larger letter, word and line spacing clip nothing: the window then flows in one column', async () => {
+    await spaced(session, true);
+    await session.waitFor(() => document.documentElement.classList.contains('flow'));
+    assert.deepEqual(await clipped(session), []);
+    await session.screenshot(join(SHOTS, `web-${ENGINE}-spaced.png`));
+    await spaced(session, false);
+    await session.waitFor(() => !document.documentElement.classList.contains('flow'));
+    const width = await session.evaluate(() => document.getElementById('Korvane').getBoundingClientRect().width);
+    assert.equal(width, form.width, 'the window again as the form lays it out');
+  });
+
   test('axe-core finds nothing at the window\'s width', async () => {
     assert.deepEqual(await axeViolations(session), []);
   });
@@ -255,6 +266,7 @@ describe(`${ENGINE}: in English`, () => {
       });
       assert.deepEqual(shown, { columnOrder: true, small: [], targets: 0, across: 0, within: true });
       assert.deepEqual(await clipped(session), []);
+      assert.equal((await calculate(session, ['37', '28', '50']))[7], 'Дебелина на кръста: 9.300', 'a tap calculates');
       await spaced(session, true);
       assert.deepEqual(await clipped(session), [], 'with larger text spacing');
       await spaced(session, false);

@@ -22,6 +22,7 @@ const COMPRESSED = new Set(['.html', '.css', '.mjs', '.js', '.wasm', '.webmanife
 // whose connection is closed without an answer; options.held: paths answered only after hold's release.
 export async function serve(root, { gzip = false, missing = [], types = {}, cut = [], held = [] } = {}) {
   const sent = new Map(); // path -> bytes on the wire
+  const checked = new Map(); // path -> bytes of those sent to requests that asked to check with the host
   const bodies = new Map(); // path -> number of full answers (not "not modified")
   const zipped = new Map(); // compressed once, as a host that keeps .gz files beside the originals
   let release;
@@ -55,6 +56,7 @@ export async function serve(root, { gzip = false, missing = [], types = {}, cut 
       headers['Content-Encoding'] = 'gzip';
     }
     sent.set(path, (sent.get(path) ?? 0) + body.length);
+    if (request.headers['cache-control']) checked.set(path, (checked.get(path) ?? 0) + body.length);
     bodies.set(path, (bodies.get(path) ?? 0) + 1);
     response.writeHead(200, { ...headers, 'Content-Length': body.length }).end(body);
   });
@@ -62,6 +64,7 @@ export async function serve(root, { gzip = false, missing = [], types = {}, cut 
   return {
     url: `http://127.0.0.1:${server.address().port}/`,
     sent,
+    checked,
     bodies,
     release,
     close: () => new Promise((resolve) => {
