@@ -14,6 +14,7 @@ import base64
 import hashlib
 import html
 import json
+import re
 import shutil
 import sys
 from pathlib import Path
@@ -172,7 +173,7 @@ def stylesheet(window: form.Window) -> str:
             rule(f"#{window.name}", "display: flex; flex-direction: column; gap: 12px; width: auto; height: auto; "
                  "max-width: 40em; min-height: 100vh; padding: 12px; box-sizing: border-box; overflow: visible; "
                  "line-height: 1.3"),
-            rule(f"#{window.name} > *, #{frame.id} > *", "position: static; width: auto; height: auto"),
+            rule(f"#{window.name} > *, #{frame.id} > *", "position: static; inset: auto; width: auto; height: auto"),
             rule(f"#{window.name} > .offscreen", "position: absolute; width: 1px; height: 1px"),
             rule("label, p, h1", "white-space: normal; overflow: visible; overflow-wrap: anywhere"),
             rule(f"#{caption.id}", "order: 0; padding: 8px"),
@@ -260,8 +261,13 @@ def manifest(window: form.Window, address: str) -> str:
 
 
 def without_comments(script: str) -> str:
-    """A script as the site serves it: its lines of comment (for its readers here) left out."""
-    return "".join(line for line in script.splitlines(keepends=True) if not line.lstrip().startswith("//"))
+    """A script as the site serves it: without its lines of comment (for its readers here) and indentation."""
+    return "".join(line.lstrip(" ") for line in script.splitlines(keepends=True) if not line.lstrip().startswith("//"))
+
+
+def css_without_comments(sheet: str) -> str:
+    """The style sheet as the site serves it: without its comments (for its readers here) and indentation."""
+    return re.sub(r"\n\s*", "\n", re.sub(r"/\*.*?\*/", "", sheet, flags=re.S)).lstrip()
 
 
 def service_worker(site: Path) -> str:
@@ -302,7 +308,7 @@ def main() -> int:
     out = args.out
     out.mkdir(parents=True, exist_ok=True)
     (out / "index.html").write_text(page(window, args.address, args.module.name, photo_size), encoding="utf-8")
-    (out / "korvane.css").write_text(stylesheet(window), encoding="utf-8")
+    (out / "korvane.css").write_text(css_without_comments(stylesheet(window)), encoding="utf-8")
     (out / args.module.name).write_text(without_comments(args.module.read_text(encoding="utf-8")), encoding="utf-8")
     for source in args.file:
         shutil.copyfile(source, out / source.name)

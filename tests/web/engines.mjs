@@ -46,7 +46,7 @@ function puppeteerSession(browser, page, profile) {
     type: (id, text) => page.type(`#${id}`, text),
     press: (key) => page.keyboard.press(key),
     setViewport: (width, height, scale = 1) => page.setViewport({ width, height, deviceScaleFactor: scale }),
-    screenshot: (path) => page.screenshot({ path }),
+    screenshot: (path, { fullPage = false } = {}) => page.screenshot({ path, fullPage }),
     close: async () => {
       await browser.close();
       rmSync(profile, { recursive: true, force: true });
@@ -109,7 +109,17 @@ function localeEnvironment(language, scratch) {
 async function webkit({ language }) {
   const scratch = mkdtempSync(join(tmpdir(), 'korvane-webkit-'));
   const children = [];
-  const stop = () => { for (const child of children.reverse()) child.kill(); };
+  // Ends the driver and the display, then removes the profile once nothing writes to it any more.
+  const stop = async () => {
+    await Promise.all(children.reverse().map((child) => new Promise((resolve) => {
+      if (child.exitCode !== null || child.signalCode !== null) resolve();
+      else {
+        child.once('exit', resolve);
+        child.kill();
+      }
+    })));
+    rmSync(scratch, { recursive: true, force: true, maxRetries: 10, retryDelay: 100 });
+  };
   try {
     const xvfb = spawn('Xvfb', ['-displayfd', '1', '-screen', '0', '1400x1000x24', '-nolisten', 'tcp'],
       { stdio: ['ignore', 'pipe', 'ignore'] });
@@ -186,15 +196,13 @@ async function webkit({ language }) {
       screenshot: async (path) => writeFileSync(path, Buffer.from(await call('GET', s('/screenshot')), 'base64')),
       close: async () => {
         await call('DELETE', s('')).catch(() => {});
-        stop();
-        rmSync(scratch, { recursive: true, force: true });
+        await stop();
       },
     };
     await session.setViewport(800, 600);
     return session;
   } catch (error) {
-    stop();
-    rmSync(scratch, { recursive: true, force: true });
+    await stop();
     throw error;
   }
 }
