@@ -7,7 +7,7 @@
 // In: KORVANE_WEB_SITE, the folder that `make web` builds; screenshots go to KORVANE_SHOTS.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { cpSync, existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync, appendFileSync } from 'node:fs';
+import { cpSync, existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -102,7 +102,7 @@ describe(`${ENGINE}: in English`, () => {
   let firstVisit;
   before(async () => {
     session = await open({ language: 'en-US' });
-    appendFileSync(join(SHOTS, 'web-engines.txt'), `${ENGINE}: ${session.version}\n`);
+    writeFileSync(join(SHOTS, `web-${ENGINE}-version.txt`), `${session.version}\n`);
     await session.goto(host.url);
     // What the first visit downloaded itself, before the service worker caches the site.
     await session.waitFor(() => document.readyState === 'complete');
