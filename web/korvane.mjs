@@ -110,11 +110,10 @@ function Korvane(ready) {
   const Command1 = [byId('Command1_0'), byId('Command1_1')];
   const announcer = byId('announcer');
 
-  // The starting values are in the page itself; a box that the user has typed into before the
-  // module ran keeps its text, and the focus stays where the user put it.
+  // The starting values 37, 28 and 50 are the boxes' own values in the page, shown before the
+  // module runs; so Form_Load sets no text, and what the user typed meanwhile stays. It puts the
+  // focus in the first box unless the user has put it somewhere already.
   function Form_Load() {
-    const untouched = Text2.filter((box) => box.value === box.defaultValue);
-    for (const box of untouched) box.value = box.defaultValue;
     if (document.activeElement === document.body || document.activeElement === null) {
       Text2[0].focus();
       Text2[0].select();

@@ -308,14 +308,18 @@ describe(`${ENGINE}: in English`, () => {
         const lines = await calculate(session, ['37', '28', '50']);
         assert.equal(lines[7], 'Дебелина на кръста: 9.300', path);
       }
-      // No page of its own: the browser's own answer, not the site's.
-      assert.deepEqual(await session.evaluate(() => [localStorage.length, sessionStorage.length, document.cookie]), [0, 0, '']);
     } finally {
       host = await serve(SITE);
     }
   });
 
-  test('no errors in the console so far', () => {
+  test('private and quiet: only its own files, nothing stored but its cache, no errors in the console', async () => {
+    const kept = await session.evaluate(async () => [
+      performance.getEntriesByType('resource').filter((e) => new URL(e.name).origin !== location.origin).length,
+      localStorage.length, sessionStorage.length, document.cookie,
+      (await caches.keys()).every((name) => name.startsWith('korvane-')),
+    ]);
+    assert.deepEqual(kept, [0, 0, 0, '', true]);
     assert.deepEqual(session.problems, []);
   });
 
