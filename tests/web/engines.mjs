@@ -109,20 +109,32 @@ function localeEnvironment(language, scratch) {
 async function webkit({ language }) {
   const scratch = mkdtempSync(join(tmpdir(), 'korvane-webkit-'));
   const children = [];
-  // Ends the driver and the display, then removes the profile once nothing writes to it any more.
+  // Ends the driver with the browser it started (its process group) and the display, then removes
+  // the profile once nothing writes to it any more.
   const stop = async () => {
     await Promise.all(children.reverse().map((child) => new Promise((resolve) => {
       if (child.exitCode !== null || child.signalCode !== null) resolve();
       else {
         child.once('exit', resolve);
-        child.kill();
+        try {
+          process.kill(-child.pid);
+        } catch {
+          child.kill();
+        }
       }
     })));
-    rmSync(scratch, { recursive: true, force: true, maxRetries: 10, retryDelay: 100 });
+    await poll(() => {
+      try {
+        rmSync(scratch, { recursive: true, force: true });
+        return true;
+      } catch {
+        return false;
+      }
+    }, 'the WebKit profile to be removed').catch(() => {});
   };
   try {
     const xvfb = spawn('Xvfb', ['-displayfd', '1', '-screen', '0', '1400x1000x24', '-nolisten', 'tcp'],
-      { stdio: ['ignore', 'pipe', 'ignore'] });
+      { stdio: ['ignore', 'pipe', 'ignore'], detached: true });
     children.push(xvfb);
     const display = await new Promise((resolve, reject) => {
       xvfb.stdout.once('data', (data) => resolve(String(data).trim()));
@@ -131,7 +143,7 @@ async function webkit({ language }) {
     const port = await freePort();
     const env = { ...process.env, DISPLAY: `:${display}`, HOME: scratch, XDG_CACHE_HOME: join(scratch, 'cache'),
       XDG_DATA_HOME: join(scratch, 'data'), ...(await localeEnvironment(language, scratch)) };
-    const driver = spawn('/usr/bin/WebKitWebDriver', [`--port=${port}`], { env, stdio: 'ignore' });
+    const driver = spawn('/usr/bin/WebKitWebDriver', [`--port=${port}`], { env, stdio: 'ignore', detached: true });
     children.push(driver);
     const base = `http://127.0.0.1:${port}`;
     const call = async (method, path, body) => {
