@@ -163,7 +163,6 @@ def stylesheet(window: form.Window) -> str:
     buttons = [c for c in visible if c.kind == "button"]
     rows += [f"#{b.id} {{ grid-area: {len(inputs) + 1} / {1 + i} / auto / span {1 + i}; }}"
              for i, b in enumerate(buttons)]
-    column = "\n".join(rows)
 
     def column_rules(prefix: str) -> str:
         """The one-column layout, every selector under `prefix`."""
