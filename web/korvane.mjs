@@ -200,10 +200,12 @@ function fitLayout() {
   probe.setAttribute('aria-hidden', 'true');
   probe.textContent = document.querySelector('#Korvane label')?.textContent ?? 'x';
   document.body.append(probe);
-  if (globalThis.ResizeObserver) new ResizeObserver(fit).observe(probe);
-  addEventListener('resize', fit);
-  document.fonts?.ready.then(fit);
-  fit();
+  // Measured once the page's face is in: the stand-in shown while the web font loads may be wider.
+  Promise.resolve(document.fonts?.ready).then(() => {
+    if (globalThis.ResizeObserver) new ResizeObserver(fit).observe(probe);
+    addEventListener('resize', fit);
+    fit();
+  });
 }
 
 // After the first frame and a moment of idleness, where the browser can say when it is idle
