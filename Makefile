@@ -25,14 +25,16 @@ web:
 	@cmake --preset web >/dev/null
 	@cmake --build --preset web
 
-# The page for a quick try in a browser on this machine.
+# The page for a quick try in a browser on this machine: make serve [PORT=8080]
+PORT ?= 8000
 serve: web
-	@echo "Korvane: http://127.0.0.1:8000/"
-	@cd build-web/site && /usr/bin/python3 -m http.server 8000 --bind 127.0.0.1
+	@echo "Korvane: http://127.0.0.1:$(PORT)/"
+	@cd build-web/site && /usr/bin/python3 -m http.server $(PORT) --bind 127.0.0.1
 
-# The browser driver for the page's tests, as package-lock.json pins it; it never downloads a browser.
+# The browser drivers and axe-core for the page's tests, as package-lock.json pins them; they never
+# download a browser.
 node_modules/.package-lock.json: package.json package-lock.json
-	@PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
+	@PUPPETEER_SKIP_DOWNLOAD=1 PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
 
 # The sanitizer build's tests (the monkey test among them, with leak checking),
 # the system-call check of the real program, a bounded fuzz run, then the

@@ -66,7 +66,8 @@ def main():
     out = pathlib.Path(sys.argv[1])
     out.mkdir(parents=True, exist_ok=True)
     for size in [int(n) for n in sys.argv[2:]] or [192, 512]:
-        draw(size).save(out / f"icon-{size}.png", "PNG", optimize=True)
+        # 64 colours: the drawing has a handful, and its smoothed edges lose nothing visible; a quarter of the bytes.
+        draw(size).quantize(64, method=Image.Quantize.FASTOCTREE).save(out / f"icon-{size}.png", "PNG", optimize=True)
 
 
 if __name__ == "__main__":

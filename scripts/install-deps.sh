@@ -25,8 +25,9 @@ packages=(
 web_packages=(
   # the core in WebAssembly (its LLVM version is added below), the page's web font and icons
   wasi-libc woff2 python3-fonttools python3-pil
-  # the page's tests and benchmark: headless Chromium driven from Node
-  chromium nodejs
+  # the page's tests and benchmark, driven from Node: headless Chromium and Firefox ESR, and WebKitGTK's
+  # MiniBrowser through its WebDriver (in Xvfb, its language from a locale that localedef compiles)
+  chromium nodejs firefox-esr webkit2gtk-driver locales
 )
 windows_packages=(
   # the cross compiler, the installer builder, Wine to run both, and the reader of the executable

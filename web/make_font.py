@@ -36,7 +36,7 @@ def main() -> int:
     options.notdef_outline = True
     options.drop_tables += ["FFTM"]  # FontForge's time stamps
     options.hinting = False  # screens of today smooth the outlines themselves; a third smaller
-    font = TTFont(source)
+    font = TTFont(source, recalcTimestamp=False)  # the source's own date, not the build's: the same bytes every build
     subsetter = subset.Subsetter(options)
     subsetter.populate(unicodes=unicodes(UNICODE_RANGE))
     subsetter.subset(font)

@@ -1,7 +1,9 @@
 // A static web host for the page's tests and benchmark: serves one folder on
 // 127.0.0.1 at a free port, as a plain host would (file types, validators and
 // "not modified", gzip for the compressible files when asked), and counts the
-// bytes of the bodies it sends per path.
+// bodies it sends per path and their bytes. For the tests it can also misbehave
+// as real hosts do: a file missing, sent with another type, its connection cut,
+// or held back until released.
 import { createHash } from 'node:crypto';
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
@@ -16,22 +18,34 @@ const TYPES = {
 // What hosts compress: text and the WebAssembly module; images and WOFF2 are compressed already.
 const COMPRESSED = new Set(['.html', '.css', '.mjs', '.js', '.wasm', '.webmanifest', '.txt']);
 
-export async function serve(root, { gzip = false } = {}) {
+// options.missing: paths answered 404; options.types: { path: Content-Type }; options.cut: paths
+// whose connection is closed without an answer; options.held: paths answered only after hold's release.
+export async function serve(root, { gzip = false, missing = [], types = {}, cut = [], held = [] } = {}) {
   const sent = new Map(); // path -> bytes on the wire
+  const checked = new Map(); // path -> bytes of those sent to requests that asked to check with the host
+  const bodies = new Map(); // path -> number of full answers (not "not modified")
   const zipped = new Map(); // compressed once, as a host that keeps .gz files beside the originals
+  let release;
+  const hold = new Promise((resolve) => { release = resolve; });
   const server = createServer(async (request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://host').pathname);
+    if (cut.includes(path)) {
+      request.socket.destroy();
+      return;
+    }
+    if (held.includes(path)) await hold;
     const file = normalize(join(root, path.endsWith('/') ? `${path}index.html` : path));
     let body;
     try {
-      if (!file.startsWith(normalize(root))) throw new Error('outside the site');
+      if (!file.startsWith(normalize(root)) || missing.includes(path)) throw new Error('not here');
       body = await readFile(file);
     } catch {
       response.writeHead(404).end();
       return;
     }
     const etag = `"${createHash('sha256').update(body).digest('hex').slice(0, 20)}"`;
-    const headers = { 'Content-Type': TYPES[extname(file)] ?? 'application/octet-stream', 'Cache-Control': 'no-cache', ETag: etag };
+    const type = types[path] ?? TYPES[extname(file)] ?? 'application/octet-stream';
+    const headers = { 'Content-Type': type, 'Cache-Control': 'no-cache', ETag: etag };
     if (request.headers['if-none-match'] === etag) {
       response.writeHead(304, headers).end();
       return;
@@ -42,12 +56,17 @@ export async function serve(root, { gzip = false } = {}) {
       headers['Content-Encoding'] = 'gzip';
     }
     sent.set(path, (sent.get(path) ?? 0) + body.length);
+    if (request.headers['cache-control']) checked.set(path, (checked.get(path) ?? 0) + body.length);
+    bodies.set(path, (bodies.get(path) ?? 0) + 1);
     response.writeHead(200, { ...headers, 'Content-Length': body.length }).end(body);
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   return {
     url: `http://127.0.0.1:${server.address().port}/`,
     sent,
+    checked,
+    bodies,
+    release,
     close: () => new Promise((resolve) => {
       server.close(resolve);
       server.closeAllConnections();

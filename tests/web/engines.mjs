@@ -1,0 +1,230 @@
+// The three browser engines of the page's tests behind one small interface, so that one
+// list of scenarios runs in each: Debian's Chromium and Firefox ESR through puppeteer-core
+// (CDP and WebDriver BiDi), and WebKitGTK's MiniBrowser through WebKitWebDriver's plain
+// WebDriver HTTP calls, in its own Xvfb. None of them is downloaded.
+// A session: goto, reload, evaluate(fn, ...args) (fn may be async; its value comes back as
+// JSON), inject(source) (a script past the page's policy), waitFor(fn, ...args), click(id), type(id, text), press(key) on the focused element,
+// setViewport(width, height, scale), screenshot(path), close(); version names the engine's build.
+import { spawn } from 'node:child_process';
+import { mkdtempSync, mkdirSync, rmSync, writeFileSync, existsSync } from 'node:fs';
+import { createServer } from 'node:net';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+
+import puppeteer from 'puppeteer-core';
+
+export const WAIT = 60_000; // generous: CI is a loaded two-core machine
+
+// Polls `probe` until it gives a truthy value, within WAIT.
+async function poll(probe, what) {
+  const deadline = Date.now() + WAIT;
+  for (let delay = 20; ; delay = Math.min(2 * delay, 250)) {
+    const value = await probe();
+    if (value) return value;
+    if (Date.now() > deadline) throw new Error(`timed out waiting for ${what}`);
+    await new Promise((resolve) => setTimeout(resolve, delay));
+  }
+}
+
+const KEYS = { Enter: '\uE007', Tab: '\uE004' };
+
+function puppeteerSession(browser, page, profile) {
+  const problems = [];
+  page.on('console', (m) => m.type() === 'error' && problems.push(m.text()));
+  page.on('pageerror', (e) => problems.push(String(e)));
+  page.setDefaultTimeout(WAIT);
+  page.setDefaultNavigationTimeout(WAIT);
+  const session = {
+    page,
+    problems,
+    goto: (url) => page.goto(url, { waitUntil: 'load' }),
+    reload: () => page.reload({ waitUntil: 'load' }),
+    evaluate: (fn, ...args) => page.evaluate(fn, ...args),
+    inject: (source) => page.evaluate(source),
+    waitFor: (fn, ...args) => poll(() => page.evaluate(fn, ...args).catch(() => false), String(fn)),
+    click: (id) => page.click(`#${id}`),
+    type: (id, text) => page.type(`#${id}`, text),
+    press: (key) => page.keyboard.press(key),
+    setViewport: (width, height, scale = 1) => page.setViewport({ width, height, deviceScaleFactor: scale }),
+    screenshot: (path, { fullPage = false } = {}) => page.screenshot({ path, fullPage }),
+    close: async () => {
+      await browser.close();
+      rmSync(profile, { recursive: true, force: true });
+    },
+  };
+  return session;
+}
+
+async function chromium({ language }) {
+  const profile = mkdtempSync(join(tmpdir(), 'korvane-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: '/usr/bin/chromium', headless: true, userDataDir: profile, timeout: WAIT, protocolTimeout: 2 * WAIT,
+    defaultViewport: { width: 800, height: 600 },
+    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
+      '--disable-sync', '--no-first-run', `--accept-lang=${language}`],
+  });
+  const page = (await browser.pages())[0] ?? (await browser.newPage());
+  const session = puppeteerSession(browser, page, profile);
+  session.version = await browser.version();
+  // What only Chromium can say: whether the page can be installed as an app.
+  session.installabilityErrors = async () => {
+    const cdp = await page.createCDPSession();
+    return (await cdp.send('Page.getInstallabilityErrors')).installabilityErrors;
+  };
+  return session;
+}
+
+async function firefox({ language }) {
+  const profile = mkdtempSync(join(tmpdir(), 'korvane-firefox-'));
+  const browser = await puppeteer.launch({
+    browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true, userDataDir: profile,
+    timeout: WAIT, protocolTimeout: 2 * WAIT, defaultViewport: { width: 800, height: 600 },
+    extraPrefsFirefox: { 'intl.accept_languages': language, 'intl.locale.requested': language },
+  });
+  const page = (await browser.pages())[0] ?? (await browser.newPage());
+  const session = puppeteerSession(browser, page, profile);
+  session.version = await browser.version();
+  return session;
+}
+
+const freePort = () => new Promise((resolve) => {
+  const server = createServer().listen(0, '127.0.0.1', () => {
+    const { port } = server.address();
+    server.close(() => resolve(port));
+  });
+});
+
+const MINIBROWSER = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
+
+// WebKitGTK takes the page's language from the C library's locale, so the locale is compiled
+// into a private folder (localedef from Debian's locales) rather than installed system-wide.
+function localeEnvironment(language, scratch) {
+  const name = { bg: 'bg_BG', 'en-US': 'en_US' }[language] ?? language.replace('-', '_');
+  const folder = join(scratch, 'locales');
+  mkdirSync(folder, { recursive: true });
+  const run = spawn('localedef', ['-i', name, '-f', 'UTF-8', join(folder, `${name}.UTF-8`)], { stdio: 'ignore' });
+  return new Promise((resolve) => run.on('exit', () => resolve({ LOCPATH: folder, LC_ALL: `${name}.UTF-8` })));
+}
+
+async function webkit({ language }) {
+  const scratch = mkdtempSync(join(tmpdir(), 'korvane-webkit-'));
+  const children = [];
+  // Ends the driver with the browser it started (its process group) and the display, then removes
+  // the profile once nothing writes to it any more.
+  const stop = async () => {
+    await Promise.all(children.reverse().map((child) => new Promise((resolve) => {
+      if (child.exitCode !== null || child.signalCode !== null) resolve();
+      else {
+        child.once('exit', resolve);
+        try {
+          process.kill(-child.pid);
+        } catch {
+          child.kill();
+        }
+      }
+    })));
+    await poll(() => {
+      try {
+        rmSync(scratch, { recursive: true, force: true });
+        return true;
+      } catch {
+        return false;
+      }
+    }, 'the WebKit profile to be removed').catch(() => {});
+  };
+  try {
+    const xvfb = spawn('Xvfb', ['-displayfd', '1', '-screen', '0', '1400x1000x24', '-nolisten', 'tcp'],
+      { stdio: ['ignore', 'pipe', 'ignore'], detached: true });
+    children.push(xvfb);
+    const display = await new Promise((resolve, reject) => {
+      xvfb.stdout.once('data', (data) => resolve(String(data).trim()));
+      xvfb.once('exit', () => reject(new Error('Xvfb did not start')));
+    });
+    const port = await freePort();
+    const env = { ...process.env, DISPLAY: `:${display}`, HOME: scratch, XDG_CACHE_HOME: join(scratch, 'cache'),
+      XDG_DATA_HOME: join(scratch, 'data'), ...(await localeEnvironment(language, scratch)) };
+    const driver = spawn('/usr/bin/WebKitWebDriver', [`--port=${port}`], { env, stdio: 'ignore', detached: true });
+    children.push(driver);
+    const base = `http://127.0.0.1:${port}`;
+    const call = async (method, path, body) => {
+      const response = await fetch(base + path, {
+        method, headers: { 'Content-Type': 'application/json' }, body: body && JSON.stringify(body),
+      });
+      const { value } = await response.json();
+      if (!response.ok) throw new Error(`WebDriver ${method} ${path}: ${value?.error}: ${value?.message}`);
+      return value;
+    };
+    await poll(() => fetch(`${base}/status`).then((r) => r.ok, () => false), 'WebKitWebDriver');
+    // Full screen: no tool bar, so that the view can be as narrow as a phone's.
+    // The driver returns at once from a navigation: a page whose module is held back never
+    // "loads", yet the tests must reach it; goto and reload wait for the load themselves.
+    const created = await call('POST', '/session', { capabilities: { alwaysMatch: {
+      pageLoadStrategy: 'none',
+      'webkitgtk:browserOptions': { binary: MINIBROWSER, args: ['--automation', '--full-screen'] },
+    } } });
+    const id = created.sessionId;
+    const s = (path) => `/session/${id}${path}`;
+    await call('POST', s('/timeouts'), { script: WAIT, pageLoad: WAIT });
+    const run = async (fn, args) => {
+      const script = `const done = arguments[arguments.length - 1];
+        const args = Array.prototype.slice.call(arguments, 0, -1);
+        Promise.resolve().then(() => (${fn}).apply(null, args))
+          .then((value) => done({ value: value === undefined ? null : value }), (error) => done({ error: String(error) }));`;
+      const answer = await call('POST', s('/execute/async'), { script, args });
+      if (answer?.error) throw new Error(answer.error);
+      return answer?.value ?? null;
+    };
+    // Marks the document, navigates, and waits for a new document that has loaded.
+    const loaded = async (navigate) => {
+      await run(String(() => { window.korvaneOldDocument = true; }), []).catch(() => {});
+      await navigate();
+      await poll(() => run(String(() => !window.korvaneOldDocument && document.readyState === 'complete'), [])
+        .catch(() => false), 'the page to load');
+    };
+    const element = async (elementId) => {
+      const found = await call('POST', s('/element'), { using: 'css selector', value: `#${elementId}` });
+      return Object.values(found)[0];
+    };
+    const session = {
+      version: `WebKitGTK ${created.capabilities.browserVersion}`,
+      problems: [],
+      goto: (url) => loaded(() => call('POST', s('/url'), { url })),
+      reload: () => loaded(() => call('POST', s('/refresh'), {})),
+      evaluate: (fn, ...args) => run(fn, args),
+      // A script run by the driver as it stands, which the page's policy cannot refuse.
+      inject: (source) => call('POST', s('/execute/sync'), { script: source, args: [] }),
+      waitFor: (fn, ...args) => poll(() => run(fn, args).catch(() => false), String(fn)),
+      click: async (elementId) => call('POST', s(`/element/${await element(elementId)}/click`), {}),
+      type: async (elementId, text) => call('POST', s(`/element/${await element(elementId)}/value`), { text }),
+      press: async (key) => {
+        const active = await call('GET', s('/element/active'));
+        return call('POST', s(`/element/${Object.values(active)[0]}/value`), { text: KEYS[key] ?? key });
+      },
+      // The view takes the window's size; a scale other than 1 is not offered here.
+      setViewport: async (width, height) => {
+        await call('POST', s('/window/rect'), { width, height });
+        await poll(() => run(String((w) => innerWidth === w), [width]), `a view ${width} wide`);
+      },
+      screenshot: async (path) => writeFileSync(path, Buffer.from(await call('GET', s('/screenshot')), 'base64')),
+      close: async () => {
+        await call('DELETE', s('')).catch(() => {});
+        await stop();
+      },
+    };
+    await session.setViewport(800, 600);
+    return session;
+  } catch (error) {
+    await stop();
+    throw error;
+  }
+}
+
+export const ENGINES = { chromium, firefox, webkit };
+
+// What each engine needs installed, for a clear message instead of a launch error.
+export const BINARIES = {
+  chromium: ['/usr/bin/chromium'],
+  firefox: ['/usr/bin/firefox-esr'],
+  webkit: ['/usr/bin/WebKitWebDriver', MINIBROWSER, '/usr/bin/Xvfb'],
+};
+export const missingBinaries = (engine) => BINARIES[engine].filter((path) => !existsSync(path));
