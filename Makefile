@@ -2,7 +2,8 @@
 FUZZ_SECONDS ?= 60
 STARTUP_RUNS ?= 10
 
-.PHONY: all deps build run test check bench fuzz package clean web serve bench-web windows test-windows bench-windows
+.PHONY: all deps build run test check bench fuzz package clean web serve bench-web windows test-windows bench-windows \
+        release check-release
 
 all: build
 
@@ -36,7 +37,8 @@ node_modules/.package-lock.json: package.json package-lock.json
 
 # The sanitizer build's tests (the monkey test among them, with leak checking),
 # the system-call check of the real program, a bounded fuzz run, then the
-# Windows program and its installer under Wine.
+# Windows program and its installer under Wine; then two release builds of HEAD, which must
+# be identical.
 check: build
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan
@@ -44,6 +46,7 @@ check: build
 	@ctest --preset release -R 'system_calls|monkey'
 	@$(MAKE) --no-print-directory fuzz
 	@$(MAKE) --no-print-directory test-windows
+	@$(MAKE) --no-print-directory check-release
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
@@ -75,5 +78,16 @@ bench: build
 bench-web: web node_modules/.package-lock.json
 	@node bench/web_first_report.mjs build-web/site build-web/floor $(STARTUP_RUNS)
 
+# A release of the commit at HEAD in dist/: the Debian package, Korvane.exe, its installer,
+# the site and the source as tarballs, and SHA256SUMS. Refuses a tree with uncommitted changes.
+release:
+	@scripts/install-deps.sh web windows release
+	@scripts/release.sh
+
+# Two releases of HEAD in two fresh clones at different paths and times must be identical.
+check-release:
+	@scripts/install-deps.sh web windows release
+	@scripts/compare-releases.sh
+
 clean:
-	rm -rf build build-asan build-fuzz build-web build-windows
+	rm -rf build build-asan build-fuzz build-web build-windows build-dist-* build-release dist

@@ -4,6 +4,7 @@
 #   scripts/install-deps.sh            the Linux program and its tests
 #   scripts/install-deps.sh web        the same, and the web page's toolchain, browser and Node
 #   scripts/install-deps.sh windows    the same, and the Windows cross build, installer and Wine
+#   scripts/install-deps.sh release    the same, and what make release and its check need
 set -euo pipefail
 
 packages=(
@@ -29,6 +30,12 @@ windows_packages=(
   # the cross compiler, the installer builder, Wine to run both, and the reader of the executable
   g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev nsis wine wine64 python3-pefile
 )
+release_packages=(
+  # make release and its check: the source from git, and Debian's report of where two builds differ
+  # with its readers of packages, archives, binaries, WebAssembly and fonts. Without Recommends:
+  # diffoscope-minimal recommends some 250 packages that these files never need.
+  git diffoscope-minimal python3-debian libarchive-tools xxd wabt fonttools
+)
 
 for group in "$@"; do
   case "$group" in
@@ -38,6 +45,7 @@ for group in "$@"; do
       command -v npm >/dev/null || packages+=(npm)
       ;;
     windows) packages+=("${windows_packages[@]}") ;;
+    release) packages+=("${release_packages[@]}") ;;
     *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
