@@ -32,9 +32,10 @@ windows_packages=(
 )
 release_packages=(
   # make release and its check: the source from git, and Debian's report of where two builds differ
-  # with its readers of packages, archives, binaries, WebAssembly and fonts. Without Recommends:
-  # diffoscope-minimal recommends some 250 packages that these files never need.
-  git diffoscope-minimal python3-debian libarchive-tools xxd wabt fonttools
+  # with its readers of packages, archives, binaries, WebAssembly and fonts, and 7-Zip, which
+  # unpacks an NSIS installer. Without Recommends: diffoscope-minimal recommends some 250
+  # packages that these files never need.
+  git diffoscope-minimal python3-debian libarchive-tools xxd wabt fonttools 7zip
 )
 
 for group in "$@"; do

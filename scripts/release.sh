@@ -19,6 +19,12 @@ if [ -n "$(git status --porcelain --untracked-files=normal)" ]; then
   exit 1
 fi
 
+# The package is built on the oldest Debian the program supports, so that it installs on both.
+. /etc/os-release
+[ "${ID:-}" = debian ] && [ "${VERSION_ID:-}" = 12 ] ||
+  echo "release: warning: this is ${PRETTY_NAME:-an unknown system}; a release is built on Debian 12," \
+    "whose package installs on Debian 12 and 13, and only the same package versions rebuild it byte for byte" >&2
+
 commit=$(git rev-parse HEAD)
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct "$commit")
 version=$(sed -n 's/^project(Korvane VERSION \([0-9][0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -65,3 +71,6 @@ tar --create --format=gnu --sort=name --owner=0 --group=0 --numeric-owner \
 (cd "$dist" && sha256sum -- $(LC_ALL=C ls) >SHA256SUMS)
 echo "release: dist/ after $(($(date +%s) - started)) s, from commit $commit:"
 sed 's/^/  /' "$dist/SHA256SUMS"
+echo "release: built with these Debian packages (a rebuild that compares equal needs the same):"
+dpkg-query -W -f='  ${Package} ${Version}\n' cmake ninja-build g++ qt6-base-dev clang-22 \
+  g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 nsis dpkg-dev git gzip tar 2>/dev/null || true
