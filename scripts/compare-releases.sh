@@ -48,24 +48,21 @@ else
   while read -r _ file; do
     cmp -s "$first/dist/$file" "$second/dist/$file" || differing+=("$file")
   done <"$sums1"
-  file=${differing[0]}
-  echo "compare-releases: differing files: ${differing[*]}; diffoscope on $file:" >&2
-  report=(diffoscope --no-progress --text - --max-text-report-size 400000 --max-diff-block-lines 80
-          --exclude-directory-metadata=yes)
-  "${report[@]}" "$first/dist/$file" "$second/dist/$file" >&2 || true
+  file=${differing[0]} a=$first/dist/${differing[0]} b=$second/dist/${differing[0]}
   # diffoscope cannot see into an NSIS installer's compressed data: 7-Zip unpacks it, and
   # lists each stored file with its time, so that the report names what changed.
-  if 7zz l -slt "$first/dist/$file" 2>/dev/null | grep -q '^Type = Nsis'; then
-    for side in first second; do
-      folder=$first
-      [ "$side" = first ] || folder=$second
+  if 7zz l -slt "$a" 2>/dev/null | grep -q '^Type = Nsis'; then
+    for side in a b; do
       mkdir -p "$tmp/unpacked/$side"
-      7zz x -y -bso0 -bsp0 -o"$tmp/unpacked/$side/files" "$folder/dist/$file"
-      7zz l -slt "$folder/dist/$file" | sed -n '/^----------$/,$p' >"$tmp/unpacked/$side/listing.txt"
+      7zz x -y -bso0 -bsp0 -o"$tmp/unpacked/$side/files" "${!side}"
+      7zz l -slt "${!side}" | sed -n '/^----------$/,$p' >"$tmp/unpacked/$side/listing.txt"
     done
-    echo "compare-releases: $file unpacked by 7-Zip, diffoscope on its contents and their stored times:" >&2
-    "${report[@]}" "$tmp/unpacked/first" "$tmp/unpacked/second" >&2 || true
+    echo "compare-releases: differing: ${differing[*]}; diffoscope on $file, unpacked by 7-Zip:" >&2
+    a=$tmp/unpacked/a b=$tmp/unpacked/b
+  else
+    echo "compare-releases: differing: ${differing[*]}; diffoscope on $file:" >&2
   fi
+  diffoscope --no-progress --exclude-directory-metadata=yes --text - "$a" "$b" 2>&1 | head -n 300 >&2 || true
   exit 1
 fi
 
