@@ -14,7 +14,7 @@ top=$PWD
 
 git rev-parse --git-dir >/dev/null 2>&1 || { echo "release: not a git clone; a release is built from a commit" >&2; exit 1; }
 if [ -n "$(git status --porcelain --untracked-files=normal)" ]; then
-  echo "release: the tree has uncommitted changes; a release is a commit. Commit or stash these first:" >&2
+  echo "release: the tree has changes that are not committed; a release is a commit. Commit, stash or remove these first:" >&2
   git status --short --untracked-files=normal >&2
   exit 1
 fi
