@@ -2,8 +2,7 @@
 FUZZ_SECONDS ?= 60
 STARTUP_RUNS ?= 10
 
-.PHONY: all deps build run test check bench fuzz package clean web serve bench-web windows test-windows bench-windows \
-        release check-release
+.PHONY: all deps build run test check bench fuzz package clean web serve bench-web windows test-windows bench-windows
 
 all: build
 
@@ -77,6 +76,8 @@ bench: build
 # The page's weight on a first visit and its time to the first report against its floor page.
 bench-web: web node_modules/.package-lock.json
 	@node bench/web_first_report.mjs build-web/site build-web/floor $(STARTUP_RUNS)
+
+.PHONY: release check-release
 
 # A release of the commit at HEAD in dist/: the Debian package, Korvane.exe, its installer,
 # the site and the source as tarballs, and SHA256SUMS. Refuses a tree with uncommitted changes.

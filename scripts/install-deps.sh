@@ -4,7 +4,6 @@
 #   scripts/install-deps.sh            the Linux program and its tests
 #   scripts/install-deps.sh web        the same, and the web page's toolchain, browser and Node
 #   scripts/install-deps.sh windows    the same, and the Windows cross build, installer and Wine
-#   scripts/install-deps.sh release    the same, and what make release and its check need
 set -euo pipefail
 
 packages=(
@@ -40,13 +39,13 @@ release_packages=(
 
 for group in "$@"; do
   case "$group" in
+    release) packages+=("${release_packages[@]}") ;;  # scripts/install-deps.sh web windows release
     web)
       packages+=("${web_packages[@]}")
       # Some builds of Node.js bring npm along; Debian's own needs Debian's npm.
       command -v npm >/dev/null || packages+=(npm)
       ;;
     windows) packages+=("${windows_packages[@]}") ;;
-    release) packages+=("${release_packages[@]}") ;;
     *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
