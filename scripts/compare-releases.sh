@@ -68,6 +68,10 @@ fi
 
 # The release's own package, as a school's administrator would check it.
 deb=$(ls "$first"/dist/korvane_*.deb)
-tags=$(lintian --no-tag-display-limit "$deb" | grep -E '^(E|W):' || true)
-[ -z "$tags" ] || { echo "compare-releases: lintian on $(basename "$deb"):" >&2; echo "$tags" >&2; exit 1; }
+if ! found=$(lintian --tag-display-limit 0 "$deb" 2>"$tmp/lintian.log") || grep -qE '^(E|W):' <<<"$found"; then
+  echo "compare-releases: lintian on $(basename "$deb"):" >&2
+  cat "$tmp/lintian.log" >&2
+  echo "$found" >&2
+  exit 1
+fi
 echo "compare-releases: $(basename "$deb") is clean under lintian"
