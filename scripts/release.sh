@@ -53,7 +53,7 @@ src=$work/$name
 (cd "$src" && cmake --preset dist-web >/dev/null && cmake --build --preset dist-web)
 (cd "$src" && cmake --preset dist-windows >/dev/null && cmake --build --preset dist-windows)
 
-# The Debian package, built on the oldest Debian the program supports.
+# The Debian package, with CPack (which dates its members by SOURCE_DATE_EPOCH).
 cpack --config "$src/build-dist-linux/CPackConfig.cmake" -B "$work/package" >/dev/null
 debs=("$work"/package/korvane_"$version"_*.deb)
 [ "${#debs[@]}" -eq 1 ] && [ -f "${debs[0]}" ] || { echo "release: expected one Debian package, found: ${debs[*]}" >&2; exit 1; }
