@@ -38,7 +38,8 @@ node_modules/.package-lock.json: package.json package-lock.json
 
 # The sanitizer build's tests (the monkey test among them, with leak checking),
 # the system-call check of the real program, a bounded fuzz run, then the
-# Windows program and its installer under Wine.
+# Windows program and its installer under Wine; then two release builds of HEAD, which must
+# be identical.
 check: build
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan
@@ -46,6 +47,7 @@ check: build
 	@ctest --preset release -R 'system_calls|monkey'
 	@$(MAKE) --no-print-directory fuzz
 	@$(MAKE) --no-print-directory test-windows
+	@$(MAKE) --no-print-directory check-release
 
 # The same as a new user of Debian 13 gets it: make test, the package installed,
 # and the Windows tests under Debian 13's Wine, in a fresh clone of HEAD inside
@@ -83,5 +85,18 @@ bench: build
 bench-web: web node_modules/.package-lock.json
 	@node bench/web_first_report.mjs build-web/site build-web/floor $(STARTUP_RUNS)
 
+.PHONY: release check-release
+
+# A release of the commit at HEAD in dist/: the Debian package, Korvane.exe, its installer,
+# the site and the source as tarballs, and SHA256SUMS. Refuses a tree with uncommitted changes.
+release:
+	@scripts/install-deps.sh web windows release
+	@scripts/release.sh
+
+# Two releases of HEAD in two fresh clones at different paths and times must be identical.
+check-release:
+	@scripts/install-deps.sh web windows release
+	@scripts/compare-releases.sh
+
 clean:
-	rm -rf build build-asan build-fuzz build-web build-windows
+	rm -rf build build-asan build-fuzz build-web build-windows build-dist-* build-release dist

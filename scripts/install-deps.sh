@@ -6,6 +6,7 @@
 #   scripts/install-deps.sh web        the same, and the web page's toolchain, browsers and Node
 #   scripts/install-deps.sh windows    the same, and the Windows cross build, installer and Wine
 #   scripts/install-deps.sh debian13   the same, and debootstrap for the Debian 13 check
+#   scripts/install-deps.sh release    the same, and what a release and its comparison need
 #   scripts/install-deps.sh --wasm-llvm-version
 #                                      prints the LLVM version the web page is compiled with
 set -euo pipefail
@@ -32,6 +33,13 @@ web_packages=(
 windows_packages=(
   # the cross compiler, the installer builder, Wine to run both, and the reader of the executable
   g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev nsis wine wine64 python3-pefile
+)
+release_packages=(
+  # make release and its check: the source from git, and Debian's report of where two builds differ
+  # with its readers of packages, archives, binaries, WebAssembly and fonts, and 7-Zip, which
+  # unpacks an NSIS installer. Without Recommends: diffoscope-minimal recommends some 250
+  # packages that these files never need.
+  git diffoscope-minimal python3-debian libarchive-tools xxd wabt fonttools 7zip
 )
 
 as_root=()
@@ -84,8 +92,10 @@ if [ "${1:-}" = --wasm-llvm-version ]; then
   exit 0
 fi
 
+without_recommends=()
 for group in "$@"; do
   case "$group" in
+    release) without_recommends+=("${release_packages[@]}") ;;
     web)
       llvm=$(wasm_llvm_version)
       packages+=("${web_packages[@]}" "clang-$llvm" "lld-$llvm" "libc++-$llvm-dev-wasm32"
@@ -103,8 +113,13 @@ missing=()
 for package in "${packages[@]}"; do
   installed "$package" || missing+=("$package")
 done
-[ "${#missing[@]}" -eq 0 ] && exit 0
+lean=()
+for package in "${without_recommends[@]}"; do
+  installed "$package" || lean+=("$package")
+done
+[ "${#missing[@]}" -eq 0 ] && [ "${#lean[@]}" -eq 0 ] && exit 0
 
-echo "Installing Debian packages: ${missing[*]}"
+echo "Installing Debian packages: ${missing[*]} ${lean[*]}"
 update_lists
-apt_get install -y -qq "${missing[@]}"
+[ "${#missing[@]}" -eq 0 ] || apt_get install -y -qq "${missing[@]}"
+[ "${#lean[@]}" -eq 0 ] || apt_get install -y -qq --no-install-recommends "${lean[@]}"

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Rebuilds the release of HEAD twice, in two fresh clones at different paths, one after the
+# other and with another time zone, locale and umask for the second, and compares their
+# SHA256SUMS. Where they differ, Debian's diffoscope shows what differs in the first file that
+# does, and the check fails. The first build's package must also be clean under lintian.
+#   scripts/compare-releases.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+commit=$(git rev-parse HEAD)
+[ -z "$(git status --porcelain --untracked-files=normal)" ] ||
+  echo "compare-releases: uncommitted changes are not part of the comparison; it builds commit $commit"
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/korvane-releases.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+first=$tmp/first/korvane
+second=$tmp/second/a/longer/path/korvane-clone
+clone() {
+  git clone --quiet --no-checkout . "$1"
+  git -C "$1" checkout --quiet --detach "$commit"
+}
+clone "$first"
+(umask 0077 && clone "$second")
+
+# build NAME FOLDER ENV...: one release, its output in NAME.log, its time printed.
+build() {
+  local name=$1 folder=$2
+  shift 2
+  local started=$SECONDS
+  if ! (cd "$folder" && env "$@" scripts/release.sh) >"$tmp/$name.log" 2>&1; then
+    tail -n 40 "$tmp/$name.log"
+    echo "compare-releases: the $name release build failed (its log's end above)" >&2
+    exit 1
+  fi
+  echo "compare-releases: $name release in $folder: $((SECONDS - started)) s"
+}
+build first "$first" TZ=UTC LANG=C.UTF-8
+build second "$second" TZ=Pacific/Kiritimati LANG=C LC_ALL=C bash -c 'umask 0077 && exec "$0"'
+
+sums1=$first/dist/SHA256SUMS sums2=$second/dist/SHA256SUMS
+if cmp -s "$sums1" "$sums2"; then
+  echo "compare-releases: both builds of $commit give the same SHA256SUMS:"
+  sed 's/^/  /' "$sums1"
+else
+  echo "compare-releases: the two builds of $commit differ:" >&2
+  diff -u "$sums1" "$sums2" >&2 || true
+  differing=()
+  while read -r _ file; do
+    cmp -s "$first/dist/$file" "$second/dist/$file" || differing+=("$file")
+  done <"$sums1"
+  file=${differing[0]} a=$first/dist/${differing[0]} b=$second/dist/${differing[0]}
+  # diffoscope cannot see into an NSIS installer's compressed data: 7-Zip unpacks it, and
+  # lists each stored file with its time, so that the report names what changed.
+  if 7zz l -slt "$a" 2>/dev/null | grep -q '^Type = Nsis'; then
+    for side in a b; do
+      mkdir -p "$tmp/unpacked/$side"
+      7zz x -y -bso0 -bsp0 -o"$tmp/unpacked/$side/files" "${!side}"
+      7zz l -slt "${!side}" | sed -n '/^----------$/,$p' >"$tmp/unpacked/$side/listing.txt"
+    done
+    echo "compare-releases: differing: ${differing[*]}; diffoscope on $file, unpacked by 7-Zip:" >&2
+    a=$tmp/unpacked/a b=$tmp/unpacked/b
+  else
+    echo "compare-releases: differing: ${differing[*]}; diffoscope on $file:" >&2
+  fi
+  diffoscope --no-progress --exclude-directory-metadata=yes --text - "$a" "$b" 2>&1 | head -n 300 >&2 || true
+  exit 1
+fi
+
+# The release's own package, as a school's administrator would check it.
+deb=$(ls "$first"/dist/korvane_*.deb)
+if ! found=$(lintian --tag-display-limit 0 "$deb" 2>"$tmp/lintian.log") || grep -qE '^(E|W):' <<<"$found"; then
+  echo "compare-releases: lintian on $(basename "$deb"):" >&2
+  cat "$tmp/lintian.log" >&2
+  echo "$found" >&2
+  exit 1
+fi
+echo "compare-releases: $(basename "$deb") is clean under lintian"

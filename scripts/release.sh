@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Builds a release of the commit at HEAD into dist/: the Debian package, Korvane.exe and its
+# installer, the site as a tarball, the source as a tarball, and SHA256SUMS over them.
+#
+# The build starts from the source tarball itself (git archive of the commit, unpacked under
+# build-release/), so nothing outside the commit can reach it, and uses its own build folders.
+# Every time stamp is the commit's (SOURCE_DATE_EPOCH) and no file carries the build's path,
+# time, user or host: two clones of one commit give the same bytes.
+#
+#   scripts/release.sh     refuses to run with uncommitted or untracked files
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$PWD
+
+git rev-parse --git-dir >/dev/null 2>&1 || { echo "release: not a git clone; a release is built from a commit" >&2; exit 1; }
+if [ -n "$(git status --porcelain --untracked-files=normal)" ]; then
+  echo "release: the tree has changes that are not committed; a release is a commit. Commit, stash or remove these first:" >&2
+  git status --short --untracked-files=normal >&2
+  exit 1
+fi
+
+# The package is built on the oldest Debian the program supports, so that it installs on both.
+. /etc/os-release
+[ "${ID:-}" = debian ] && [ "${VERSION_ID:-}" = 12 ] ||
+  echo "release: warning: this is ${PRETTY_NAME:-an unknown system}; a release is built on Debian 12," \
+    "whose package installs on Debian 12 and 13, and only the same package versions rebuild it byte for byte" >&2
+
+commit=$(git rev-parse HEAD)
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct "$commit")
+version=$(sed -n 's/^project(Korvane VERSION \([0-9][0-9.]*\).*/\1/p' CMakeLists.txt)
+[ -n "$version" ] || { echo "release: no version in CMakeLists.txt's project()" >&2; exit 1; }
+# What may still differ between machines is pinned: the commit's time, UTC, the C locale.
+export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C.UTF-8
+unset LANGUAGE
+umask 022
+
+name=korvane-$version
+work=$top/build-release
+dist=$top/dist
+rm -rf "$work" "$dist"
+mkdir -p "$work" "$dist"
+started=$(date +%s)
+echo "release: Korvane $version from commit $commit ($(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S UTC'))"
+
+# The source: git writes every member with the commit's time, in the commit's order.
+git -c tar.umask=0022 archive --format=tar --prefix="$name/" "$commit" >"$work/$name.tar"
+gzip -9n <"$work/$name.tar" >"$dist/$name.tar.gz"
+tar -xf "$work/$name.tar" -C "$work"
+src=$work/$name
+
+# Three builds from the unpacked source, each in its own folder beside it.
+(cd "$src" && cmake --preset dist-linux >/dev/null && cmake --build --preset dist-linux)
+(cd "$src" && cmake --preset dist-web >/dev/null && cmake --build --preset dist-web)
+(cd "$src" && cmake --preset dist-windows >/dev/null && cmake --build --preset dist-windows)
+
+# The Debian package, with CPack (which dates its members by SOURCE_DATE_EPOCH).
+cpack --config "$src/build-dist-linux/CPackConfig.cmake" -B "$work/package" >/dev/null
+debs=("$work"/package/korvane_"$version"_*.deb)
+[ "${#debs[@]}" -eq 1 ] && [ -f "${debs[0]}" ] || { echo "release: expected one Debian package, found: ${debs[*]}" >&2; exit 1; }
+cp "${debs[0]}" "$dist/"
+
+cp "$src/build-dist-windows/Korvane.exe" "$src/build-dist-windows/Korvane-$version-setup.exe" "$dist/"
+
+# The site, as one folder named after the release: members sorted, owned by root, dated by
+# the commit, modes from nothing but the files' kind; gzip without a name or a time.
+tar --create --format=gnu --sort=name --owner=0 --group=0 --numeric-owner \
+    --mtime="@$SOURCE_DATE_EPOCH" --mode='u=rwX,go=rX' \
+    --directory="$src/build-dist-web" --transform="s,^site,$name-web," site |
+  gzip -9n >"$dist/$name-web.tar.gz"
+
+(cd "$dist" && sha256sum -- $(LC_ALL=C ls) >SHA256SUMS)
+echo "release: dist/ after $(($(date +%s) - started)) s, from commit $commit:"
+sed 's/^/  /' "$dist/SHA256SUMS"
+echo "release: built with these Debian packages (a rebuild that compares equal needs the same):"
+wasm_llvm=$(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' 'libc++-*-dev-wasm32' 2>/dev/null |
+  sed -nE 's/^ii +libc\+\+-([0-9]+)-dev-wasm32$/\1/p' | sort -n | tail -n 1)
+gxx=$(dpkg -S "$(readlink -f "$(command -v g++)")" 2>/dev/null | cut -d: -f1)
+dpkg-query -W -f='  ${Package} ${Version}\n' cmake ninja-build $gxx qt6-base-dev \
+  ${wasm_llvm:+clang-$wasm_llvm lld-$wasm_llvm libc++-$wasm_llvm-dev-wasm32} wasi-libc woff2 python3-fonttools \
+  python3-pil g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 libstb-dev nsis \
+  dpkg-dev git gzip tar 2>/dev/null || true
