@@ -72,8 +72,7 @@ tar --create --format=gnu --sort=name --owner=0 --group=0 --numeric-owner \
 echo "release: dist/ after $(($(date +%s) - started)) s, from commit $commit:"
 sed 's/^/  /' "$dist/SHA256SUMS"
 echo "release: built with these Debian packages (a rebuild that compares equal needs the same):"
-wasm_llvm=$(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' 'libc++-*-dev-wasm32' 2>/dev/null |
-  sed -nE 's/^ii +libc\+\+-([0-9]+)-dev-wasm32$/\1/p' | sort -n | tail -n 1)
+wasm_llvm=$(scripts/install-deps.sh --wasm-llvm-version 2>/dev/null || true)
 gxx=$(dpkg -S "$(readlink -f "$(command -v g++)")" 2>/dev/null | cut -d: -f1)
 dpkg-query -W -f='  ${Package} ${Version}\n' cmake ninja-build $gxx qt6-base-dev \
   ${wasm_llvm:+clang-$wasm_llvm lld-$wasm_llvm libc++-$wasm_llvm-dev-wasm32} wasi-libc woff2 python3-fonttools \
