@@ -45,7 +45,7 @@ ENGLISH_REPORT = ("Хоризонталната и вертикална част
                   "Дебелина на кръста: 9.300\r\n")
 BULGARIAN_REPORT = (ENGLISH_REPORT.replace("37*28*0.5", "37*28*0,5").replace("518.000", "518,000")
                     .replace("9.300", "9,300"))
-WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "msvcrt.dll", "windowscodecs.dll"}
+WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"}
 CF_TEXT, CF_OEMTEXT, CF_UNICODETEXT, CF_LOCALE = 1, 7, 13, 16
 CLASSES = {"frame": "button", "input": "edit", "textbox": "richedit50w", "button": "button", "label": "static",
            "picture": "static"}
