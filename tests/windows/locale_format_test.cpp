@@ -90,7 +90,9 @@ TEST(Utf16Test, ReadsWellFormedTextAndReplacesTheRest) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(korvane::Utf16(c.utf8), c.utf16) << c.utf8;
-    if (c.utf16.find(u'\uFFFD') == std::u16string::npos) EXPECT_EQ(korvane::Utf8(c.utf16), c.utf8);
+    if (c.utf16.find(u'\uFFFD') == std::u16string::npos) {
+      EXPECT_EQ(korvane::Utf8(c.utf16), c.utf8);
+    }
   }
 }
 
