@@ -5,10 +5,13 @@ The executable: statically linked (only Windows' own DLLs), under 1 MB, with its
 manifest and the photograph as the JPEG file. The window, driven with real key
 events and clicks: caption, client area, colours, the four-character limit,
 Return, Tab, Space, the two buttons, the error line, the copy from the problem
-box by keyboard and by its menu, and the report in an English and a Bulgarian
-regional setting; then at 150 %. The installer: silent install, shortcut, "Apps & features" entry, the
-installed program opens, silent uninstall leaves nothing behind. The controls'
-texts and the clipboard are read from inside Wine by the companion peek.exe.
+box by keyboard and by its menu, the focus after Tab and after minimise and
+restore, the problem box's accessible name (where Wine keeps it), and the report
+in an English and a Bulgarian regional setting and with the user's own symbols;
+then at 150 %. The installer: into a chosen folder, which a second install keeps,
+shortcut, "Apps & features" entry, the installed program opens, install and
+uninstall refused while it runs, silent uninstall leaves nothing behind. The
+controls' texts and the clipboard are read from inside Wine by the companion peek.exe.
 A private Wine prefix is made for the run and removed after it.
 
 Usage: wine_e2e.py KORVANE_EXE SETUP_EXE PEEK_EXE OUTPUT_FOLDER
