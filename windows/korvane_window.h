@@ -3,7 +3,8 @@
 // CalculateCross. It reads the input boxes, hands their texts to the calculation
 // core with the user's number format, and writes the problem box.
 // korvane_window.cpp: creation, layout, the handlers; window_paint.cpp: colours and
-// owner drawing; window_keyboard.cpp: keyboard, focus, the problem box's menu and copy.
+// owner drawing; window_keyboard.cpp: keyboard, focus, the problem box's menu and copy;
+// window_accessibility.cpp: the accessible names.
 #pragma once
 
 #include <windows.h>
@@ -59,6 +60,7 @@ class Korvane {
   void OnDpiChanged(HWND window, UINT dpi, const RECT& suggested);
   void OnSettingChange();
   void OnFirstFrameShown();
+  void ClearAccessibleNames();
   void OnDestroy(HWND window);
 
   void Form_Load();
