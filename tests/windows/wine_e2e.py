@@ -113,7 +113,9 @@ class Wine:
                  "0", "/f")
 
     def stop(self):
+        """Ends the Wine session: its server, its desktop and every program in it."""
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=30)
+        subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=60)
 
 
 class Program:
@@ -455,8 +457,12 @@ def run_all(wine, exe, setup, peek, out):
     for name in ("sDecimal", "sThousand"):
         wine.run("reg", "delete", international, "/v", name, "/f")
 
-    # 150 %: the window and everything in it one and a half times the size.
+    # 150 %: the window and everything in it one and a half times the size. The
+    # scale is the session's, as on Windows, where it takes a new sign-in: Wine 10
+    # keeps it for as long as its desktop runs (Wine 8 read it at each start), so
+    # Wine is stopped after the change and the next program starts a new session.
     wine.run("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+    wine.stop()
     program = Program(wine, exe, peek, scale=1.5, **english)
     check((program.width, program.height) == (WINDOW.width * 3 // 2, WINDOW.height * 3 // 2),
           f"at 150 % the client area is {program.width} x {program.height}")
@@ -465,6 +471,7 @@ def run_all(wine, exe, setup, peek, out):
     program.screenshot(out / "screenshot-windows-150.png")
     program.close()
     wine.run("reg", "delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
+    wine.stop()
 
     check_installer(wine, setup, exe, peek)
 
