@@ -25,7 +25,9 @@ namespace {
 constexpr wchar_t kClassName[] = L"Korvane";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kTextBoxMargin = 4;  // between the problem box's border and its text, as in the Qt window
-constexpr UINT kFirstFrameShown = WM_APP + 1;
+// A timer's message comes only once nothing else waits, the first frame's painting
+// and its hand-over to the screen included.
+constexpr UINT_PTR kFirstFrameShown = 1;
 
 // Class, style and extended style of each kind of control.
 struct Make {
@@ -95,7 +97,7 @@ bool Korvane::Create(HINSTANCE instance, int show) {
   }
   ShowWindow(window_, show);
   UpdateWindow(window_);
-  PostMessageW(window_, kFirstFrameShown, 0, 0);
+  SetTimer(window_, kFirstFrameShown, USER_TIMER_MINIMUM, nullptr);
   return true;
 }
 
@@ -137,7 +139,9 @@ LRESULT Korvane::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_THEMECHANGED:
       OnSettingChange();
       break;
-    case kFirstFrameShown:
+    case WM_TIMER:
+      if (wParam != kFirstFrameShown) break;
+      KillTimer(hwnd, kFirstFrameShown);
       OnFirstFrameShown();
       return 0;
   }
