@@ -75,7 +75,7 @@ test-windows: windows
 	@ctest --preset windows
 
 bench-windows: windows
-	@/usr/bin/python3 bench/startup.py --wine build-windows/Korvane.exe build-windows/bench/bare_window.exe $(STARTUP_RUNS)
+	@/usr/bin/python3 bench/startup.py --wine --empty build-windows/bench/empty_window.exe build-windows/Korvane.exe build-windows/bench/bare_window.exe $(STARTUP_RUNS)
 
 bench: build
 	@build/bench/calc_bench

@@ -1,6 +1,7 @@
 // The floor for the Windows start-up benchmark: a bare Win32 window with the same
 // kinds and numbers of controls as Korvane.exe, built the same way (MinGW-w64,
 // static), but with no generated table, font, colours, photograph, icon or locale.
+// Built with KORVANE_BARE_EMPTY: a truly bare window, no controls and no RichEdit.
 #include <windows.h>
 
 namespace {
@@ -10,7 +11,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-void Add(HWND parent, const wchar_t* kind, DWORD style, DWORD ex_style, int x, int y, int width, int height) {
+[[maybe_unused]] void Add(HWND parent, const wchar_t* kind, DWORD style, DWORD ex_style, int x, int y, int width,
+                          int height) {
   CreateWindowExW(ex_style, kind, L"bare", WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent, nullptr, nullptr,
                   nullptr);
 }
@@ -18,7 +20,9 @@ void Add(HWND parent, const wchar_t* kind, DWORD style, DWORD ex_style, int x, i
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  LoadLibraryW(L"Msftedit.dll");
+#ifndef KORVANE_BARE_EMPTY
+  LoadLibraryExW(L"Msftedit.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+#endif
   WNDCLASSW window_class{};
   window_class.lpfnWndProc = WindowProc;
   window_class.hInstance = instance;
@@ -30,6 +34,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   AdjustWindowRect(&frame, style, FALSE);
   HWND window = CreateWindowExW(0, L"bare", L"bare", style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                                 frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+#ifndef KORVANE_BARE_EMPTY
   Add(window, L"BUTTON", BS_GROUPBOX, 0, 272, 32, 201, 169);
   for (int i = 0; i < 3; ++i) {
     Add(window, L"STATIC", SS_LEFTNOWORDWRAP, 0, 280, 56 + 27 * i, 120, 27);
@@ -43,6 +48,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   Add(window, L"RICHEDIT50W", ES_MULTILINE | WS_VSCROLL, WS_EX_CLIENTEDGE, 8, 216, 465, 201);
   CreateWindowExW(0, L"RICHEDIT50W", L"", WS_CHILD | ES_MULTILINE, 40, 312, 449, 121, window, nullptr, nullptr,
                   nullptr);
+#endif
   ShowWindow(window, show);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {

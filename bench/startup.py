@@ -4,9 +4,11 @@ mapped, and resident memory once the program has settled, for korvane and for
 a bare Qt window with the same kinds of widgets (the floor). Runs interleaved;
 prints medians and ratios. With --wine, the two are Windows programs (Korvane.exe
 and bench/bare_window_win32.cpp) run by Wine in a private prefix whose wineserver
-stays up, as it does on a desktop where other Windows programs run.
+stays up, as it does on a desktop where other Windows programs run. With --empty,
+a third program, a window without any controls, runs interleaved with them too, and
+the ratio to it is printed as well.
 
-Usage: startup.py [--wine] KORVANE BARE_WINDOW [RUNS]
+Usage: startup.py [--wine] [--empty EMPTY_WINDOW] KORVANE BARE_WINDOW [RUNS]
 """
 import os
 import pathlib
@@ -50,8 +52,12 @@ def main():
     args = sys.argv[1:]
     wine = args[:1] == ["--wine"]
     args = args[1:] if wine else args
+    empty = args[1] if args[:1] == ["--empty"] else None
+    args = args[2:] if empty else args
     launcher = ["wine"] if wine else []
     programs = {"korvane": launcher + [args[0]], "floor": launcher + [args[1]]}
+    if empty:
+        programs["empty"] = launcher + [empty]
     runs = int(args[2]) if len(args) > 2 else 10
     results = {name: ([], []) for name in programs}
     env = {"XDG_RUNTIME_DIR": os.environ.get("XDG_RUNTIME_DIR", "/tmp")}
@@ -86,6 +92,10 @@ def report(results, runs):
         print(f"{name:8} start-up {ms:7.1f} ms   resident {kib / 1024:6.1f} MiB   (median of {runs})")
     korvane, floor = medians["korvane"], medians["floor"]
     print(f"ratio    start-up {korvane[0] / floor[0]:.3f}   resident {korvane[1] / floor[1]:.3f}")
+    if "empty" in medians:
+        empty = medians["empty"]
+        print(f"to empty start-up {korvane[0] / empty[0]:.3f}   resident {korvane[1] / empty[1]:.3f}"
+              f"   (a window without controls)")
 
 
 if __name__ == "__main__":

@@ -33,6 +33,8 @@ web_packages=(
 windows_packages=(
   # the cross compiler, the installer builder, Wine to run both, and the reader of the executable
   g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev nsis wine wine64 python3-pefile
+  # the photograph's JPEG decoder, header only
+  libstb-dev
 )
 release_packages=(
   # make release and its check: the source from git, and Debian's report of where two builds differ

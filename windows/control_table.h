@@ -28,7 +28,8 @@ struct ControlSpec {
   bool vertical_scroll_bar;
   bool visible;
   bool tab_stop;
-  const wchar_t* picture;  // the picture's resource name, or empty
+  const wchar_t* picture;          // the picture's resource name, or empty
+  const wchar_t* accessible_name;  // what a screen reader calls it, or empty
 };
 
 }  // namespace korvane

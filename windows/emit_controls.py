@@ -69,7 +69,8 @@ def row(c, control_id, width):
             f"{'true' if c.background else 'false'}, {{{bg[0]}, {bg[1]}, {bg[2]}}}, "
             f"{'true' if c.align == 'center' else 'false'}, {c.max_length or 0}, "
             f"{'true' if c.read_only else 'false'}, {'true' if c.vertical_scroll_bar else 'false'}, "
-            f"{'true' if c.visible else 'false'}, {'true' if tab_stop else 'false'}, {wide(picture)}}},")
+            f"{'true' if c.visible else 'false'}, {'true' if tab_stop else 'false'}, {wide(picture)}, "
+            f"{wide(c.accessible_name)}}},")
 
 
 def emit(window):

@@ -1,6 +1,8 @@
 // Controls are children of the window itself, placed in client coordinates, so the
 // frame is only a drawn group box: it lies beneath the controls it holds. Sizes in
-// the table are pixels at 96 dpi and are scaled to the window's monitor.
+// the table are pixels at 96 dpi and are scaled to the window's monitor. Everything
+// the first frame shows is made before the window is shown; what no frame needs
+// (COM, for the accessible names) comes after it.
 #include "windows/korvane_window.h"
 
 #include <richedit.h>
@@ -22,21 +24,10 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"Korvane";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr int kPictureBorder = 2;
-
-COLORREF Rgb(Colour c) { return RGB(c.red, c.green, c.blue); }
-
-std::size_t RowOf(int id) {
-  const auto found =
-      std::find_if(std::begin(kControls), std::end(kControls), [id](const ControlSpec& c) { return c.id == id; });
-  return static_cast<std::size_t>(found - std::begin(kControls));
-}
-
-template <std::size_t N>
-int IndexIn(const int (&ids)[N], int id) {
-  const auto found = std::find(std::begin(ids), std::end(ids), id);
-  return found == std::end(ids) ? -1 : static_cast<int>(found - std::begin(ids));
-}
+constexpr int kTextBoxMargin = 4;  // between the problem box's border and its text, as in the Qt window
+// A timer's message comes only once nothing else waits, the first frame's painting
+// and its hand-over to the screen included.
+constexpr UINT_PTR kFirstFrameShown = 1;
 
 // Class, style and extended style of each kind of control.
 struct Make {
@@ -70,6 +61,12 @@ Make MakeOf(const ControlSpec& c) {
 
 }  // namespace
 
+std::size_t RowOf(int id) {
+  const auto found =
+      std::find_if(std::begin(kControls), std::end(kControls), [id](const ControlSpec& c) { return c.id == id; });
+  return static_cast<std::size_t>(found - std::begin(kControls));
+}
+
 Korvane::Korvane(calc::NumberFormat format) : format_(std::move(format)) {}
 
 Korvane::~Korvane() {
@@ -81,8 +78,8 @@ Korvane::~Korvane() {
 }
 
 bool Korvane::Create(HINSTANCE instance, int show) {
-  LoadLibraryW(L"Msftedit.dll");  // registers MSFTEDIT_CLASS
-  window_brush_ = CreateSolidBrush(Rgb(kWindowBackground));
+  // Registers MSFTEDIT_CLASS; from System32 only, never from the program's folder.
+  if (!LoadLibraryExW(L"Msftedit.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return false;
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
   window_class.lpfnWndProc = WindowProc;
@@ -90,8 +87,7 @@ bool Korvane::Create(HINSTANCE instance, int show) {
   window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
   window_class.hIconSm = window_class.hIcon;
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = window_brush_;
-  window_class.lpszClassName = kClassName;
+  window_class.lpszClassName = kClassName;  // no class brush: WM_ERASEBKGND paints in the current colours
   if (!RegisterClassExW(&window_class)) return false;
 
   const std::wstring caption = std::wstring(L"" KORVANE_PUBLISHER_ADDRESS L"  ") + kCaptionText;
@@ -101,6 +97,7 @@ bool Korvane::Create(HINSTANCE instance, int show) {
   }
   ShowWindow(window_, show);
   UpdateWindow(window_);
+  SetTimer(window_, kFirstFrameShown, USER_TIMER_MINIMUM, nullptr);
   return true;
 }
 
@@ -119,13 +116,33 @@ LRESULT Korvane::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     HANDLE_MSG(hwnd, WM_CREATE, this->OnCreate);
     HANDLE_MSG(hwnd, WM_COMMAND, this->OnCommand);
     HANDLE_MSG(hwnd, WM_CTLCOLORSTATIC, this->OnCtlColorStatic);
-    HANDLE_MSG(hwnd, WM_DRAWITEM, this->OnDrawItem);
-    HANDLE_MSG(hwnd, WM_CONTEXTMENU, this->OnContextMenu);
-    HANDLE_MSG(hwnd, WM_ACTIVATE, this->OnActivate);
+    HANDLE_MSG(hwnd, WM_ERASEBKGND, this->OnEraseBackground);
     HANDLE_MSG(hwnd, WM_SETFOCUS, this->OnSetFocus);
     HANDLE_MSG(hwnd, WM_DESTROY, this->OnDestroy);
+    case WM_DRAWITEM:
+      OnDrawItem(hwnd, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_CONTEXTMENU:
+      if (OnContextMenu(reinterpret_cast<HWND>(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) return 0;
+      break;  // elsewhere, the system menu of the title bar
+    case WM_ACTIVATE:
+      OnActivate(hwnd, LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+      break;  // DefWindowProc gives the window the focus, and WM_SETFOCUS passes it on
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) RememberFocus();  // before minimising takes the focus away
+      break;
     case WM_DPICHANGED:
       OnDpiChanged(hwnd, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      OnSettingChange();
+      break;
+    case WM_TIMER:
+      if (wParam != kFirstFrameShown) break;
+      KillTimer(hwnd, kFirstFrameShown);
+      OnFirstFrameShown();
       return 0;
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -133,6 +150,7 @@ LRESULT Korvane::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 BOOL Korvane::OnCreate(HWND window, LPCREATESTRUCTW create) {
   dpi_ = GetDpiForWindow(window);
+  ReadColours();
   for (const ControlSpec& c : kControls) {
     if (*c.picture) flag_ = DecodeJpegResource(create->hInstance, c.picture);
     const Make make = MakeOf(c);
@@ -146,7 +164,6 @@ BOOL Korvane::OnCreate(HWND window, LPCREATESTRUCTW create) {
     }
     if (c.max_length > 0) Edit_LimitText(control, c.max_length);
     SetWindowTextW(control, c.text);
-    brushes_.push_back(c.has_background ? CreateSolidBrush(Rgb(c.background)) : nullptr);
   }
   Layout();
   ResizeToClientArea(create->x, create->y);
@@ -184,92 +201,12 @@ void Korvane::CalculateCross() {
   const std::string text =
       calc::ProblemBoxText(Utf8(WindowText(Control(kText2[0]))), Utf8(WindowText(Control(kText2[1]))),
                            Utf8(WindowText(Control(kText2[2]))), format_);
-  SetWindowTextW(Control(kText1[0]), Utf16(text).c_str());
+  SetWindowTextW(Control(kText1[0]), Wide(text).c_str());
 }
 
 void Korvane::OnCommand(HWND, int id, HWND, UINT code) {
   const int button = IndexIn(kCommand1, id);
   if (button >= 0 && code == BN_CLICKED) Command1_Click(static_cast<std::int16_t>(button));
-}
-
-// Labels in their colours, the frame on the window's colour.
-HBRUSH Korvane::OnCtlColorStatic(HWND, HDC dc, HWND control, int) {
-  const std::size_t row = RowOf(GetDlgCtrlID(control));
-  const bool own = row < brushes_.size() && brushes_[row];
-  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  SetBkColor(dc, own ? Rgb(kControls[row].background) : Rgb(kWindowBackground));
-  return own ? brushes_[row] : window_brush_;
-}
-
-void Korvane::OnDrawItem(HWND, const DRAWITEMSTRUCT* item) {
-  if (item->CtlType == ODT_BUTTON) DrawButton(*item, RowOf(static_cast<int>(item->CtlID)));
-  if (item->CtlType == ODT_STATIC) DrawPicture(*item);
-}
-
-void Korvane::DrawButton(const DRAWITEMSTRUCT& item, std::size_t row) {
-  RECT face = item.rcItem;
-  const bool pressed = item.itemState & ODS_SELECTED;
-  FillRect(item.hDC, &face, brushes_[row]);
-  DrawEdge(item.hDC, &face, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
-  if (pressed) OffsetRect(&face, 1, 1);
-  SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
-  HGDIOBJ old = SelectObject(item.hDC, font_);
-  DrawTextW(item.hDC, kControls[row].text, -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(item.hDC, old);
-  if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
-    InflateRect(&face, -Scale(1), -Scale(1));
-    DrawFocusRect(item.hDC, &face);
-  }
-}
-
-// The photograph in a sunken border, scaled smoothly to the monitor's dpi.
-void Korvane::DrawPicture(const DRAWITEMSTRUCT& item) {
-  RECT box = item.rcItem;
-  FillRect(item.hDC, &box, GetSysColorBrush(COLOR_BTNFACE));
-  DrawEdge(item.hDC, &box, EDGE_SUNKEN, BF_RECT);
-  if (!flag_) return;
-  BITMAP bitmap{};
-  GetObjectW(flag_, sizeof(bitmap), &bitmap);
-  HDC source = CreateCompatibleDC(item.hDC);
-  HGDIOBJ old = SelectObject(source, flag_);
-  SetStretchBltMode(item.hDC, HALFTONE);
-  SetBrushOrgEx(item.hDC, 0, 0, nullptr);
-  const int border = Scale(kPictureBorder);
-  StretchBlt(item.hDC, box.left + border, box.top + border, Scale(bitmap.bmWidth), Scale(bitmap.bmHeight), source, 0, 0,
-             bitmap.bmWidth, bitmap.bmHeight, SRCCOPY);
-  SelectObject(source, old);
-  DeleteDC(source);
-}
-
-// The problem box's menu: RichEdit has none of its own.
-void Korvane::OnContextMenu(HWND, HWND control, UINT x, UINT y) {
-  if (GetDlgCtrlID(control) != kText1[0]) return;
-  enum : UINT { kCopy = 1, kSelectAll };
-  CHARRANGE range{};
-  SendMessageW(control, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-  POINT at{static_cast<int>(static_cast<short>(x)), static_cast<int>(static_cast<short>(y))};
-  if (at.x == -1 && at.y == -1) {  // Shift+F10 or the menu key: at the box's corner
-    at = {0, 0};
-    ClientToScreen(control, &at);
-  }
-  HMENU menu = CreatePopupMenu();
-  AppendMenuW(menu, MF_STRING | (range.cpMax > range.cpMin ? 0u : MF_GRAYED), kCopy, L"Копирай\tCtrl+C");
-  AppendMenuW(menu, MF_STRING, kSelectAll, L"Избери всичко\tCtrl+A");
-  const UINT chosen = static_cast<UINT>(
-      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, window_, nullptr));
-  DestroyMenu(menu);
-  if (chosen == kCopy) CopyProblemBoxSelection();
-  if (chosen == kSelectAll) SendMessageW(control, EM_SETSEL, 0, -1);
-}
-
-// Keeps the focus on the control the user left when the window is switched away and back.
-void Korvane::OnActivate(HWND, UINT state, HWND, BOOL) {
-  if (state == WA_INACTIVE) last_focus_ = GetFocus();
-}
-
-void Korvane::OnSetFocus(HWND, HWND) {
-  if (last_focus_ && IsChild(window_, last_focus_)) SetFocus(last_focus_);
 }
 
 void Korvane::OnDpiChanged(HWND, UINT dpi, const RECT& suggested) {
@@ -278,7 +215,10 @@ void Korvane::OnDpiChanged(HWND, UINT dpi, const RECT& suggested) {
   ResizeToClientArea(suggested.left, suggested.top);
 }
 
-void Korvane::OnDestroy(HWND) { PostQuitMessage(0); }
+void Korvane::OnDestroy(HWND) {
+  ClearAccessibleNames();
+  PostQuitMessage(0);
+}
 
 // Places every control, and the font, at the window's dpi.
 void Korvane::Layout() {
@@ -287,14 +227,14 @@ void Korvane::Layout() {
                       RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                       DEFAULT_PITCH | FF_ROMAN, kFontFamily);
   for (const ControlSpec& c : kControls) {
+    SendMessageW(Control(c.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_), IsWindowVisible(window_));
     Place(c);
-    SendMessageW(Control(c.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   }
   if (old_font) DeleteObject(old_font);
 }
 
 // A control at its place in the form; the picture box, once it sizes itself, at
-// the size of its picture and border.
+// the size of its picture and border; the text boxes' text inside their margin.
 void Korvane::Place(const ControlSpec& c) {
   int width = Scale(c.width), height = Scale(c.height);
   if (c.kind == ControlKind::Picture && picture_auto_size_ && flag_) {
@@ -303,7 +243,14 @@ void Korvane::Place(const ControlSpec& c) {
     width = Scale(bitmap.bmWidth + 2 * kPictureBorder);
     height = Scale(bitmap.bmHeight + 2 * kPictureBorder);
   }
-  SetWindowPos(Control(c.id), nullptr, Scale(c.x), Scale(c.y), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  HWND control = Control(c.id);
+  SetWindowPos(control, nullptr, Scale(c.x), Scale(c.y), width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (c.kind == ControlKind::TextBox) {
+    RECT text{};
+    GetClientRect(control, &text);
+    InflateRect(&text, -Scale(kTextBoxMargin), -Scale(kTextBoxMargin));
+    SendMessageW(control, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&text));
+  }
 }
 
 void Korvane::ResizeToClientArea(int left, int top) {
@@ -312,52 +259,6 @@ void Korvane::ResizeToClientArea(int left, int top) {
   const UINT keep_place = left == CW_USEDEFAULT ? SWP_NOMOVE : 0;
   SetWindowPos(window_, nullptr, left, top, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOZORDER | SWP_NOACTIVATE | keep_place);
-}
-
-// Return in an input box calculates; Return on a focused button presses it; Tab
-// leaves the problem box; a copy from the problem box is its exact text.
-bool Korvane::TranslateKeyboard(MSG& message) {
-  if (message.message == WM_KEYDOWN && IsChild(window_, message.hwnd)) {
-    const int id = GetDlgCtrlID(message.hwnd);
-    const bool control_key = GetKeyState(VK_CONTROL) < 0;
-    if (message.wParam == VK_RETURN && IndexIn(kText2, id) >= 0) {
-      Command1_Click(0);
-      return true;
-    }
-    if (message.wParam == VK_RETURN && IndexIn(kCommand1, id) >= 0) {
-      SendMessageW(message.hwnd, BM_CLICK, 0, 0);
-      return true;
-    }
-    if (id == kText1[0] && message.wParam == VK_TAB && !control_key) {
-      SetFocus(GetNextDlgTabItem(window_, message.hwnd, GetKeyState(VK_SHIFT) < 0));
-      return true;
-    }
-    if (id == kText1[0] && control_key && (message.wParam == 'C' || message.wParam == VK_INSERT)) {
-      CopyProblemBoxSelection();
-      return true;
-    }
-  }
-  return IsDialogMessageW(window_, &message);
-}
-
-// RichEdit's own copy adds its rich-text and OLE formats, so that a paste elsewhere
-// brings the box's font along, and under Wine pads the text with NULs: put exactly
-// the selected text there, with CR LF line breaks, as plain text alone.
-void Korvane::CopyProblemBoxSelection() {
-  HWND box = Control(kText1[0]);
-  CHARRANGE range{};
-  SendMessageW(box, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-  if (range.cpMax <= range.cpMin) return;
-  // A selected line break is one character in the box and two in the text.
-  std::wstring text(2 * static_cast<std::size_t>(range.cpMax - range.cpMin) + 1, L'\0');
-  GETTEXTEX request{};
-  request.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  request.flags = GT_SELECTION | GT_USECRLF;
-  request.codepage = 1200;  // UTF-16
-  const LRESULT length =
-      SendMessageW(box, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
-  CopyToClipboard(window_, text);
 }
 
 }  // namespace korvane

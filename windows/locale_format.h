@@ -10,7 +10,6 @@
 namespace korvane {
 
 struct LocaleInfo {
-  std::u16string name;             // LOCALE_SNAME: bg-BG
   std::u16string decimal;          // LOCALE_SDECIMAL
   std::u16string thousand;         // LOCALE_STHOUSAND
   std::u16string grouping;         // LOCALE_SGROUPING: 3;0, 3;2;0, 3, 0

@@ -2,23 +2,19 @@
 
 #include <cstring>
 
+#include "windows/utf16.h"
+
 namespace korvane {
 
-std::wstring Utf16(std::string_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  std::wstring out(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, out.data(), static_cast<int>(out.size()));
-  return out;
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 code units");
+
+std::wstring Wide(std::string_view utf8) {
+  const std::u16string text = Utf16(utf8);
+  return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
 }
 
 std::string Utf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  std::string out(
-      static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
-  return out;
+  return Utf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
 std::wstring WindowText(HWND window) {
@@ -27,23 +23,23 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
+// The data is ready before the clipboard is opened, so that it is held open only
+// for the hand-over; another program holding it gets a few tries' time to let go.
 bool CopyToClipboard(HWND owner, std::wstring_view text) {
-  if (!OpenClipboard(owner)) return false;
-  EmptyClipboard();
-  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  bool done = false;
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
   auto* target = memory ? static_cast<wchar_t*>(GlobalLock(memory)) : nullptr;
-  if (target) {
-    std::memcpy(target, text.data(), text.size() * sizeof(wchar_t));
-    target[text.size()] = L'\0';
-    GlobalUnlock(memory);
-    done = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-    if (!done) GlobalFree(memory);
-  } else if (memory) {
-    GlobalFree(memory);
+  if (!target) {
+    if (memory) GlobalFree(memory);
+    return false;
   }
-  CloseClipboard();
+  std::memcpy(target, text.data(), text.size() * sizeof(wchar_t));
+  target[text.size()] = L'\0';
+  GlobalUnlock(memory);
+  bool opened = false;
+  for (int attempt = 0; attempt < 10 && !(opened = OpenClipboard(owner)); ++attempt) Sleep(20);
+  const bool done = opened && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory);
+  if (opened) CloseClipboard();
+  if (!done) GlobalFree(memory);  // the clipboard owns it only once it has taken it
   return done;
 }
 

@@ -9,10 +9,11 @@
 
 namespace korvane {
 
-std::wstring Utf16(std::string_view text);
+std::wstring Wide(std::string_view utf8);
 std::string Utf8(std::wstring_view text);
 std::wstring WindowText(HWND window);
-// CF_UNICODETEXT holding exactly `text` and its terminating NUL; false if the clipboard is busy.
+// CF_UNICODETEXT holding exactly `text` and its terminating NUL; false if the
+// clipboard stayed busy or memory ran out.
 bool CopyToClipboard(HWND owner, std::wstring_view text);
 
 }  // namespace korvane

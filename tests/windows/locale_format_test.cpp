@@ -8,6 +8,7 @@
 #include <string>
 
 #include "calc/number_text.h"
+#include "windows/utf16.h"
 
 namespace {
 
@@ -30,46 +31,69 @@ TEST_P(NumberFormatFromLocaleInfoTest, WritesNumbersAsTheUserSettingsSay) {
 INSTANTIATE_TEST_SUITE_P(
     Settings, NumberFormatFromLocaleInfoTest,
     ::testing::Values(
-        Case{"EnglishUnitedStates",
-             {u"en-US", u".", u",", u"3;0", u"1", u"1", u"-"},
-             "1,036.000",
-             "1,234,567.500",
-             "-0.250"},
-        // Bulgarian groups only from five integer digits, as on Linux.
+        Case{"EnglishUnitedStates", {u".", u",", u"3;0", u"1", u"1", u"-"}, "1,036.000", "1,234,567.500", "-0.250"},
+        // Grouped from four digits, as the settings say and Windows' own programs write.
         Case{"Bulgarian",
-             {u"bg-BG", u",", u"\u00A0", u"3;0", u"1", u"1", u"-"},
-             "1036,000",
+             {u",", u"\u00A0", u"3;0", u"1", u"1", u"-"},
+             "1\u00A0036,000",
              "1\u00A0234\u00A0567,500",
              "-0,250"},
-        Case{"GermanGermany", {u"de-DE", u",", u".", u"3;0", u"1", u"1", u"-"}, "1.036,000", "1.234.567,500", "-0,250"},
+        Case{"GermanGermany", {u",", u".", u"3;0", u"1", u"1", u"-"}, "1.036,000", "1.234.567,500", "-0,250"},
         // Indian grouping: three digits, then twos.
-        Case{"HindiIndia", {u"hi-IN", u".", u",", u"3;2;0", u"1", u"1", u"-"}, "1,036.000", "12,34,567.500", "-0.250"},
+        Case{"HindiIndia", {u".", u",", u"3;2;0", u"1", u"1", u"-"}, "1,036.000", "12,34,567.500", "-0.250"},
+        // Three sizes and no trailing 0: read to the end of the list, never past it.
+        Case{"GroupingListedOnly", {u".", u",", u"3;2;2", u"1", u"1", u"-"}, "1,036.000", "12,34,567.500", "-0.250"},
         // Only the first group, no repeat.
-        Case{"GroupOnce", {u"en-US", u".", u",", u"3", u"1", u"1", u"-"}, "1,036.000", "1234,567.500", "-0.250"},
-        Case{"NoGrouping", {u"en-US", u".", u",", u"0;0", u"1", u"1", u"-"}, "1036.000", "1234567.500", "-0.250"},
-        Case{"EmptyGroupSeparator",
-             {u"en-US", u".", u"", u"3;0", u"1", u"1", u"-"},
-             "1036.000",
-             "1234567.500",
-             "-0.250"},
+        Case{"GroupOnce", {u".", u",", u"3", u"1", u"1", u"-"}, "1,036.000", "1234,567.500", "-0.250"},
+        Case{"NoGrouping", {u".", u",", u"0;0", u"1", u"1", u"-"}, "1036.000", "1234567.500", "-0.250"},
+        Case{"EmptyGroupSeparator", {u".", u"", u"3;0", u"1", u"1", u"-"}, "1036.000", "1234567.500", "-0.250"},
         // Changed in the Control Panel: no leading zero, negatives in parentheses, a spaced sign.
-        Case{"NoLeadingZero", {u"en-US", u".", u",", u"3;0", u"0", u"1", u"-"}, "1,036.000", "1,234,567.500", "-.250"},
-        Case{"NegativeInParentheses",
-             {u"en-US", u".", u",", u"3;0", u"1", u"0", u"-"},
-             "1,036.000",
-             "1,234,567.500",
-             "(0.250)"},
-        Case{"NegativeSignAndBlank",
-             {u"en-US", u".", u",", u"3;0", u"1", u"2", u"-"},
-             "1,036.000",
-             "1,234,567.500",
-             "- 0.250"},
+        Case{"NoLeadingZero", {u".", u",", u"3;0", u"0", u"1", u"-"}, "1,036.000", "1,234,567.500", "-.250"},
+        Case{"NegativeInParentheses", {u".", u",", u"3;0", u"1", u"0", u"-"}, "1,036.000", "1,234,567.500", "(0.250)"},
+        Case{"NegativeSignAndBlank", {u".", u",", u"3;0", u"1", u"2", u"-"}, "1,036.000", "1,234,567.500", "- 0.250"},
+        // An emptied decimal symbol: the period.
+        Case{"EmptyDecimalSymbol", {u"", u",", u"3;0", u"1", u"1", u"-"}, "1,036.000", "1,234,567.500", "-0.250"},
+        // Three-byte UTF-8: the Arabic decimal separator and a narrow no-break space.
+        Case{"ThreeByteSeparators",
+             {u"\u066B", u"\u202F", u"3;0", u"1", u"1", u"-"},
+             "1\u202F036\u066B000",
+             "1\u202F234\u202F567\u066B500",
+             "-0\u066B250"},
+        // A lone surrogate is no character: U+FFFD, as Windows writes it.
+        Case{"LoneSurrogateSeparator",
+             {u"\xD800", u",", u"3;0", u"1", u"1", u"-"},
+             "1,036\uFFFD000",
+             "1,234,567\uFFFD500",
+             "-0\uFFFD250"},
         // A separator outside the Basic Multilingual Plane arrives as a surrogate pair.
         Case{"SurrogatePairSeparator",
-             {u"en-US", u"\U0001D7CE", u",", u"3;0", u"1", u"1", u"-"},
+             {u"\U0001D7CE", u",", u"3;0", u"1", u"1", u"-"},
              "1,036\U0001D7CE000",
              "1,234,567\U0001D7CE500",
              "-0\U0001D7CE250"}),
     [](const auto& test) { return std::string(test.param.name); });
+
+// The core's UTF-8 into the wide API's UTF-16: what is not well formed is U+FFFD.
+TEST(Utf16Test, ReadsWellFormedTextAndReplacesTheRest) {
+  const struct {
+    std::string utf8;
+    std::u16string utf16;
+  } cases[] = {
+      {"9,300", u"9,300"},
+      {"\u0414\u0435\u0431\u0435\u043B\u0438\u043D\u0430", u"\u0414\u0435\u0431\u0435\u043B\u0438\u043D\u0430"},
+      {"4\u202F999\u066B250", u"4\u202F999\u066B250"},
+      {"\U0001D7CE", u"\U0001D7CE"},
+      {"a\xE2\x80", u"a\uFFFD"},        // cut short at the end
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},    // an overlong slash
+      {"\xED\xA0\x80", u"\uFFFD"},      // an encoded surrogate
+      {"\xF4\x90\x80\x80", u"\uFFFD"},  // beyond U+10FFFF
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(korvane::Utf16(c.utf8), c.utf16) << c.utf8;
+    if (c.utf16.find(u'\uFFFD') == std::u16string::npos) {
+      EXPECT_EQ(korvane::Utf8(c.utf16), c.utf8);
+    }
+  }
+}
 
 }  // namespace

@@ -3,7 +3,16 @@
 //   peek texts       every control of the window "Korvane": id, class, place, visible, text
 //   peek focus       the id of the control that has the keyboard focus
 //   peek clipboard   the clipboard's formats and its CF_UNICODETEXT, NUL and all
+//   peek name ID     the accessible name of control ID, as a screen reader asks (MSAA),
+//                    and whether this system keeps names set through IAccPropServices
+//   peek selection   the focused input's selection: [start, end]
+//   peek minimize, peek restore   the window's system menu commands
+//   peek iconic      whether the window is minimised
 #include <windows.h>
+// clang-format off
+#include <initguid.h>
+#include <oleacc.h>
+// clang-format on
 
 #include <string>
 
@@ -72,6 +81,39 @@ std::string Clipboard() {
   return json + "}";
 }
 
+// The name MSAA gives the control (null where there is none), and whether the
+// system's annotation service takes a name at all: Wine's answers E_NOTIMPL.
+std::string AccessibleName(HWND control) {
+  std::string name = "null";
+  bool annotations = false;
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return "null";
+  IAccessible* accessible = nullptr;
+  if (SUCCEEDED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                           reinterpret_cast<void**>(&accessible)))) {
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR text = nullptr;
+    if (accessible->get_accName(self, &text) == S_OK && text) {
+      name = Json(text, SysStringLen(text));
+      SysFreeString(text);
+    }
+    accessible->Release();
+  }
+  IAccPropServices* services = nullptr;
+  HWND own = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  if (own && SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                                        reinterpret_cast<void**>(&services)))) {
+    wchar_t probe[] = L"probe";
+    annotations = SUCCEEDED(
+        services->SetHwndPropStr(own, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME, probe));
+    services->Release();
+  }
+  if (own) DestroyWindow(own);
+  CoUninitialize();
+  return "{\"name\": " + name + ", \"annotations\": " + (annotations ? "true" : "false") + "}";
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -91,6 +133,20 @@ int wmain(int argc, wchar_t** argv) {
     info.cbSize = sizeof(info);
     GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
     out = std::to_string(info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0);
+  } else if (command == L"name" && argc > 2) {
+    out = AccessibleName(GetDlgItem(window, _wtoi(argv[2])));
+  } else if (command == L"selection") {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    const auto range =
+        static_cast<DWORD>(SendMessageW(info.hwndFocus, EM_GETSEL, 0, 0));  // no pointers across processes
+    out = "[" + std::to_string(LOWORD(range)) + ", " + std::to_string(HIWORD(range)) + "]";
+  } else if (command == L"iconic") {
+    out = IsIconic(window) ? "true" : "false";
+  } else if (command == L"minimize" || command == L"restore") {
+    PostMessageW(window, WM_SYSCOMMAND, command == L"minimize" ? SC_MINIMIZE : SC_RESTORE, 0);
+    out = "true";
   } else {
     return 2;
   }

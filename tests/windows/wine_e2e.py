@@ -5,10 +5,13 @@ The executable: statically linked (only Windows' own DLLs), under 1 MB, with its
 manifest and the photograph as the JPEG file. The window, driven with real key
 events and clicks: caption, client area, colours, the four-character limit,
 Return, Tab, Space, the two buttons, the error line, the copy from the problem
-box by keyboard and by its menu, and the report in an English and a Bulgarian
-regional setting; then at 150 %. The installer: silent install, shortcut, "Apps & features" entry, the
-installed program opens, silent uninstall leaves nothing behind. The controls'
-texts and the clipboard are read from inside Wine by the companion peek.exe.
+box by keyboard and by its menu, the focus after Tab and after minimise and
+restore, the problem box's accessible name (where Wine keeps it), and the report
+in an English and a Bulgarian regional setting and with the user's own symbols;
+then at 150 %. The installer: into a chosen folder, which a second install keeps,
+shortcut, "Apps & features" entry, the installed program opens, install and
+uninstall refused while it runs, silent uninstall leaves nothing behind. The
+controls' texts and the clipboard are read from inside Wine by the companion peek.exe.
 A private Wine prefix is made for the run and removed after it.
 
 Usage: wine_e2e.py KORVANE_EXE SETUP_EXE PEEK_EXE OUTPUT_FOLDER
@@ -16,6 +19,7 @@ Usage: wine_e2e.py KORVANE_EXE SETUP_EXE PEEK_EXE OUTPUT_FOLDER
 import json
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -43,9 +47,17 @@ ENGLISH_REPORT = ("Хоризонталната и вертикална част
                   "Площ на флага: 1036\r\n"
                   "Площ на кръста: 518.000\r\n"
                   "Дебелина на кръста: 9.300\r\n")
+# 99, 99 and 50 % where the user has made the decimal symbol a comma and the digit
+# grouping symbol an apostrophe: the cross's area is grouped, as the settings say.
+OVERRIDE_REPORT = ("".join(ENGLISH_REPORT.splitlines(keepends=True)[:3]) +
+                   "99*x + 99*x - x*x = 99*99*0,5\r\n"
+                   "x*x - 198*x + 4900,5 = 0\r\n"
+                   "Площ на флага: 9801\r\n"
+                   "Площ на кръста: 4'900,500\r\n"
+                   "Дебелина на кръста: 28,996\r\n")
 BULGARIAN_REPORT = (ENGLISH_REPORT.replace("37*28*0.5", "37*28*0,5").replace("518.000", "518,000")
                     .replace("9.300", "9,300"))
-WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "ole32.dll", "msvcrt.dll", "windowscodecs.dll"}
+WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"}
 CF_TEXT, CF_OEMTEXT, CF_UNICODETEXT, CF_LOCALE = 1, 7, 13, 16
 CLASSES = {"frame": "button", "input": "edit", "textbox": "richedit50w", "button": "button", "label": "static",
            "picture": "static"}
@@ -101,7 +113,9 @@ class Wine:
                  "0", "/f")
 
     def stop(self):
+        """Ends the Wine session: its server, its desktop and every program in it."""
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=30)
+        subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=60)
 
 
 class Program:
@@ -113,9 +127,9 @@ class Program:
         self.window = self.x11.wait_for_window("korvane.example", timeout=90)
         self.x, self.y, self.width, self.height = self.x11.geometry(self.window)
 
-    def ask(self, what):
+    def ask(self, *what):
         """peek's answer, or None when it gave none (the clipboard changing hands, say): a probe to repeat."""
-        out = self.wine.run(self.peek, what, timeout=30).stdout
+        out = self.wine.run(self.peek, *what, timeout=30).stdout
         try:
             return json.loads(out.decode("ascii"))
         except ValueError:
@@ -287,36 +301,103 @@ def check_window(program, out):
     wait_for("Return on Изчисти", lambda: [program.text(i) for i in ("Text2_0", "Text1_0")],
              lambda t: t == ["", ""])
 
+    # Tab from the problem box into the length box selects its text, so typing replaces it.
+    program.click("Text2_0")
+    program.type("37")
+    program.click("Text1_0")
+    wait_for("the problem box focused", program.focus, lambda f: f == IDS["Text1_0"])
+    program.keys("Tab")
+    wait_for("Tab into the length box", program.focus, lambda f: f == IDS["Text2_0"])
+    wait_for("the length selected", lambda: program.ask("selection"), lambda s: s == [0, 2])
+    # The focus comes back where it was after minimise and restore.
+    program.click("Text2_1")
+    wait_for("the width box focused", program.focus, lambda f: f == IDS["Text2_1"])
+    program.ask("minimize")
+    wait_for("minimised", lambda: program.ask("iconic"), lambda iconic: iconic is True)
+    program.ask("restore")
+    wait_for("restored", lambda: program.ask("iconic"), lambda iconic: iconic is False)
+    wait_for("the focus after restore", program.focus, lambda f: f == IDS["Text2_1"])
+
+    # The problem box's accessible name, as a screen reader asks for it through MSAA,
+    # where the system keeps names set through its annotation service (Wine does not).
+    accessible = wait_for("MSAA", lambda: program.ask("name", str(IDS["Text1_0"])), lambda a: a is not None)
+    if accessible["annotations"]:
+        check(accessible["name"] == CONTROLS["Text1_0"].accessible_name, f"the problem box is {accessible['name']!r}")
+    else:
+        print("This Wine keeps no names set through IAccPropServices: the problem box's accessible name is not read")
+
 
 def files(folder):
     """Every file below folder, with its size and time of last change."""
     return {str(p): (p.stat().st_size, p.stat().st_mtime_ns) for p in folder.rglob("*") if p.is_file()}
 
 
+def registry(wine, key):
+    """The values under a registry key, by name: (type, data), as reg query prints them."""
+    done = wine.run("reg", "query", key)
+    if done.returncode != 0:
+        return None
+    values = {}
+    for line in done.stdout.decode("utf-8", "replace").splitlines():
+        parts = re.split(r"\t| {2,}", line.strip(), maxsplit=2)  # a name may hold a blank
+        if len(parts) >= 2 and parts[1].startswith("REG_"):
+            values[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
+    return values
+
+
+def install_state(wine, folder, shortcut):
+    """What an install leaves: its files with size and time, the shortcut, the Apps & features entry."""
+    return files(folder) if folder.exists() else {}, shortcut.exists(), registry(wine, UNINSTALL_KEY)
+
+
 def check_installer(wine, setup, exe, peek):
     drive = wine.prefix / "drive_c"
     before = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
-    done = wine.run(setup, "/S", timeout=120)
-    check(done.returncode == 0, f"the installer failed: {done.returncode}")
-    folder = drive / "Program Files" / "Korvane"
+    chosen = drive / "Korvane"  # a folder of the user's choice, then kept by the next install
     shortcut = drive / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Korvane.lnk"
-    check((folder / "Korvane.exe").read_bytes() == exe.read_bytes(), "Korvane.exe is not installed")
-    check((folder / "uninstall.exe").is_file() and shortcut.is_file(), "no uninstaller or no shortcut")
-    entry = wine.run("reg", "query", UNINSTALL_KEY).stdout.decode("utf-8", "replace")
-    for name, value in {"DisplayName": "Korvane", "DisplayVersion": "1.0.0", "Publisher": "www.korvane.example",
-                        "UninstallString": "uninstall.exe", "DisplayIcon": "Korvane.exe,0"}.items():
-        check(any(name in line and value in line for line in entry.splitlines()), f"Apps & features: {name}")
+    done = wine.run(setup, "/S", r"/D=C:\Korvane", timeout=120)
+    check(done.returncode == 0, f"the installer failed: {done.returncode}")
+    first = files(chosen)
+    done = wine.run(setup, "/S", timeout=120)
+    check(done.returncode == 0, f"the second install failed: {done.returncode}")
+    check(not (drive / "Program Files" / "Korvane").exists(), "the second install went to Program Files")
+    exe_path = str(chosen / "Korvane.exe")
+    check(files(chosen)[exe_path] != first[exe_path], "the second install did not replace Korvane.exe")
+    check((chosen / "Korvane.exe").read_bytes() == exe.read_bytes(), "Korvane.exe is not installed")
+    check((chosen / "uninstall.exe").is_file() and shortcut.is_file(), "no uninstaller or no shortcut")
+    entry = registry(wine, UNINSTALL_KEY)
+    version = pefile.PE(str(exe))
+    record = {k.decode(): v.decode() for info in version.FileInfo[0] if info.Key == b"StringFileInfo"
+              for table in info.StringTable for k, v in table.entries.items()}
+    for name, value in {"DisplayName": "Korvane", "DisplayVersion": record["ProductVersion"],
+                        "Publisher": "www.korvane.example", "UninstallString": "uninstall.exe",
+                        "DisplayIcon": "Korvane.exe,0", "InstallLocation": r"C:\Korvane"}.items():
+        check(name in entry and value in entry[name][1], f"Apps & features: {name} is {entry.get(name)}")
+    size_kib = sum(p.stat().st_size for p in chosen.iterdir()) / 1024
+    estimated = int(entry["EstimatedSize"][1], 16)
+    check(size_kib - 1 < estimated <= size_kib + 4, f"EstimatedSize {estimated} KB for {size_kib:.0f} KB of files")
+    check(entry.get("Installer Language", ("", ""))[1] in ("1026", "1033"), "the language is not remembered")
 
-    program = Program(wine, folder / "Korvane.exe", peek)
+    # While Korvane runs, neither a silent install nor a silent uninstall changes anything.
+    program = Program(wine, chosen / "Korvane.exe", peek)
     program.wait_text("Text2_0", "37", "the installed program")
+    installed = install_state(wine, chosen, shortcut)
+    done = wine.run(setup, "/S", timeout=120)
+    check(done.returncode != 0, "a silent install over the running Korvane reported success")
+    check(install_state(wine, chosen, shortcut) == installed, "a silent install over the running Korvane changed it")
+    # The uninstaller hands over to a copy of itself in TEMP and ends at once; run in
+    # place (_?=), as a deployment tool that needs its exit code runs it, it waits.
+    done = wine.run(chosen / "uninstall.exe", "/S", r"_?=C:\Korvane", timeout=120)
+    check(done.returncode != 0, "a silent uninstall under the running Korvane reported success")
+    check(install_state(wine, chosen, shortcut) == installed, "a silent uninstall under the running Korvane changed it")
     program.close()
 
-    wine.run(folder / "uninstall.exe", "/S", timeout=120)
-    subprocess.run(["wineserver", "-w"], env=wine.env, timeout=120)  # the uninstaller's copy of itself
-    wait_for("uninstall", lambda: folder.exists() or shortcut.exists(), lambda left: not left)
-    check(wine.run("reg", "query", UNINSTALL_KEY).returncode != 0, "the Apps & features entry remains")
+    wine.run(chosen / "uninstall.exe", "/S", timeout=120)
+    wait_for("uninstall", lambda: chosen.exists() or shortcut.exists(), lambda left: not left, timeout=120)
+    check(registry(wine, UNINSTALL_KEY) is None, "the Apps & features entry remains")
     after = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
     check(after <= before, f"left behind: {sorted(map(str, after - before))[:5]}")
+    print("installer: a chosen folder kept by a second install; install and uninstall refused while Korvane runs")
 
 
 def main():
@@ -361,8 +442,27 @@ def run_all(wine, exe, setup, peek, out):
     changed = set(files(wine.prefix / "drive_c").items()) ^ set(untouched.items())
     check(not changed, f"Korvane.exe changed files: {sorted(changed)[:3]}")
 
-    # 150 %: the window and everything in it one and a half times the size.
+    # The user's own regional settings, as changed in the Control Panel.
+    international = r"HKCU\Control Panel\International"
+    for name, value in (("sDecimal", ","), ("sThousand", "'")):
+        wine.run("reg", "add", international, "/v", name, "/t", "REG_SZ", "/d", value, "/f")
+    program = Program(wine, exe, peek, **english)
+    for box in ("Text2_0", "Text2_1"):
+        program.click(box)
+        program.keys("End", "BackSpace", "BackSpace")
+        program.type("99")
+    program.keys("Return")
+    program.wait_text("Text1_0", OVERRIDE_REPORT, "the report with the user's own symbols")
+    program.close()
+    for name in ("sDecimal", "sThousand"):
+        wine.run("reg", "delete", international, "/v", name, "/f")
+
+    # 150 %: the window and everything in it one and a half times the size. The
+    # scale is the session's, as on Windows, where it takes a new sign-in: Wine 10
+    # keeps it for as long as its desktop runs (Wine 8 read it at each start), so
+    # Wine is stopped after the change and the next program starts a new session.
     wine.run("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+    wine.stop()
     program = Program(wine, exe, peek, scale=1.5, **english)
     check((program.width, program.height) == (WINDOW.width * 3 // 2, WINDOW.height * 3 // 2),
           f"at 150 % the client area is {program.width} x {program.height}")
@@ -371,6 +471,7 @@ def run_all(wine, exe, setup, peek, out):
     program.screenshot(out / "screenshot-windows-150.png")
     program.close()
     wine.run("reg", "delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
+    wine.stop()
 
     check_installer(wine, setup, exe, peek)
 
