@@ -188,6 +188,12 @@ def check_executable(exe):
     pe = pefile.PE(str(exe))
     imports = {entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT}
     check(imports <= WINDOWS_DLLS, f"imports beyond Windows' own DLLs: {sorted(imports - WINDOWS_DLLS)}")
+    functions = {f.name.decode() for entry in pe.DIRECTORY_ENTRY_IMPORT for f in entry.imports if f.name}
+    check("CryptAcquireContextA" not in functions, "the stack guard loads a cryptographic provider at start-up")
+    flags = pe.OPTIONAL_HEADER.DllCharacteristics
+    for flag in ("DYNAMIC_BASE", "NX_COMPAT", "HIGH_ENTROPY_VA"):
+        check(flags & pefile.DLL_CHARACTERISTICS[f"IMAGE_DLLCHARACTERISTICS_{flag}"], f"Korvane.exe lacks {flag}")
+    check(pe.OPTIONAL_HEADER.DATA_DIRECTORY[5].Size > 0, "Korvane.exe has no relocations to randomise its address")
     resources = {}
     for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
         for name in kind.directory.entries:
