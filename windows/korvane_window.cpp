@@ -151,6 +151,9 @@ LRESULT Korvane::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 BOOL Korvane::OnCreate(HWND window, LPCREATESTRUCTW create) {
   dpi_ = GetDpiForWindow(window);
   ReadColours();
+  font_ = FormFont();
+  // Each control gets its font and place before its text: the problem box lays its
+  // text out once, not first a letter to a line in a box of no width.
   for (const ControlSpec& c : kControls) {
     if (*c.picture) flag_ = DecodeJpegResource(create->hInstance, c.picture);
     const Make make = MakeOf(c);
@@ -163,9 +166,10 @@ BOOL Korvane::OnCreate(HWND window, LPCREATESTRUCTW create) {
       SendMessageW(control, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
     }
     if (c.max_length > 0) Edit_LimitText(control, c.max_length);
+    SetWindowFont(control, font_, FALSE);
+    Place(c);
     SetWindowTextW(control, c.text);
   }
-  Layout();
   ResizeToClientArea(create->x, create->y);
   Form_Load();
   last_focus_ = Control(kText2[0]);
@@ -220,14 +224,19 @@ void Korvane::OnDestroy(HWND) {
   PostQuitMessage(0);
 }
 
-// Places every control, and the font, at the window's dpi.
+// The form's font at the window's dpi.
+HFONT Korvane::FormFont() const {
+  return CreateFontW(-MulDiv(kFontPoints, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                     RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_ROMAN, kFontFamily);
+}
+
+// Places every control, and the font, at a new dpi.
 void Korvane::Layout() {
-  HFONT old_font = font_;
-  font_ = CreateFontW(-MulDiv(kFontPoints, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                      RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                      DEFAULT_PITCH | FF_ROMAN, kFontFamily);
+  const HFONT old_font = font_;
+  font_ = FormFont();
   for (const ControlSpec& c : kControls) {
-    SendMessageW(Control(c.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_), IsWindowVisible(window_));
+    SetWindowFont(Control(c.id), font_, TRUE);
     Place(c);
   }
   if (old_font) DeleteObject(old_font);

@@ -68,6 +68,7 @@ class Korvane {
   void ClearInputs();
   void CalculateCross();
 
+  HFONT FormFont() const;
   void Layout();
   void Place(const ControlSpec& control);
   void ResizeToClientArea(int left, int top);
