@@ -76,5 +76,6 @@ wasm_llvm=$(scripts/install-deps.sh --wasm-llvm-version 2>/dev/null || true)
 gxx=$(dpkg -S "$(readlink -f "$(command -v g++)")" 2>/dev/null | cut -d: -f1)
 dpkg-query -W -f='  ${Package} ${Version}\n' cmake ninja-build $gxx qt6-base-dev \
   ${wasm_llvm:+clang-$wasm_llvm lld-$wasm_llvm libc++-$wasm_llvm-dev-wasm32} wasi-libc woff2 python3-fonttools \
-  python3-pil g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 libstb-dev nsis \
+  python3-pil g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 libstb-dev nsis scons \
   dpkg-dev git gzip tar 2>/dev/null || true
+sed 's/^/  the installer stub and makensis from /' "$src"/build-dist-windows/nsis/src/nsis-*/.patched 2>/dev/null || true

@@ -10,7 +10,8 @@ restore, the problem box's accessible name (where Wine keeps it), and the report
 in an English and a Bulgarian regional setting and with the user's own symbols;
 then at 150 %. The installer: into a chosen folder, which a second install keeps,
 shortcut, "Apps & features" entry, the installed program opens, install and
-uninstall refused while it runs, silent uninstall leaves nothing behind. The
+uninstall refused while it runs, silent uninstall leaves nothing behind; the setup
+program and its uninstaller carry a base relocation for every address they hold. The
 controls' texts and the clipboard are read from inside Wine by the companion peek.exe.
 A private Wine prefix is made for the run and removed after it.
 
@@ -208,6 +209,29 @@ def check_executable(exe):
     print(f"Korvane.exe: {size} bytes, imports {', '.join(sorted(imports))}")
 
 
+def check_relocatable(exe):
+    """A program that asks to be loaded at a random address (DYNAMIC_BASE) needs a base
+    relocation for every address it holds: each 8-byte value in its sections that points
+    into the image has one, and each relocation covers such a value."""
+    pe = pefile.PE(str(exe))
+    check(pe.OPTIONAL_HEADER.DllCharacteristics & 0x40 and not pe.FILE_HEADER.Characteristics & 1,
+          f"{exe.name} is not marked relocatable")
+    fixed = {e.rva for block in getattr(pe, "DIRECTORY_ENTRY_BASERELOC", []) for e in block.entries if e.type}
+    check(fixed, f"{exe.name} has no base relocations")
+    low = pe.OPTIONAL_HEADER.ImageBase + pe.sections[0].VirtualAddress
+    high = pe.OPTIONAL_HEADER.ImageBase + pe.OPTIONAL_HEADER.SizeOfImage
+    for section in pe.sections:
+        if section.Name.rstrip(b"\0") in (b".reloc", b".rsrc"):
+            continue
+        data = section.get_data()[:section.Misc_VirtualSize]
+        for offset in range(len(data) - 7):
+            if low <= int.from_bytes(data[offset:offset + 8], "little") < high:
+                check(section.VirtualAddress + offset in fixed,
+                      f"{exe.name}: the address at {section.VirtualAddress + offset:#x} has no relocation")
+    check(all(low <= pe.get_qword_at_rva(rva) < high for rva in fixed), f"{exe.name}: a relocation holds no address")
+    return len(fixed)
+
+
 def check_window(program, out):
     """The window as it opens, then a user's session with keyboard and mouse."""
     check(program.x11.run("xdotool", "getwindowname", str(program.window)).strip() == CAPTION, "caption")
@@ -371,6 +395,7 @@ def check_installer(wine, setup, exe, peek):
     check(files(chosen)[exe_path] != first[exe_path], "the second install did not replace Korvane.exe")
     check((chosen / "Korvane.exe").read_bytes() == exe.read_bytes(), "Korvane.exe is not installed")
     check((chosen / "uninstall.exe").is_file() and shortcut.is_file(), "no uninstaller or no shortcut")
+    relocations = [check_relocatable(path) for path in (setup, chosen / "uninstall.exe")]
     entry = registry(wine, UNINSTALL_KEY)
     version = pefile.PE(str(exe))
     record = {k.decode(): v.decode() for info in version.FileInfo[0] if info.Key == b"StringFileInfo"
@@ -403,7 +428,8 @@ def check_installer(wine, setup, exe, peek):
     check(registry(wine, UNINSTALL_KEY) is None, "the Apps & features entry remains")
     after = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
     check(after <= before, f"left behind: {sorted(map(str, after - before))[:5]}")
-    print("installer: a chosen folder kept by a second install; install and uninstall refused while Korvane runs")
+    print("installer: a chosen folder kept by a second install; install and uninstall refused while Korvane runs; "
+          f"setup and uninstaller relocatable ({relocations[0]} and {relocations[1]} base relocations)")
 
 
 def main():
