@@ -34,7 +34,7 @@ windows_packages=(
   # the cross compiler, the installer builder, Wine to run both, and the reader of the executable
   g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev nsis wine wine64 python3-pefile
   # makensis and its stub built from Debian's nsis source (scripts/build-nsis.sh)
-  scons patch
+  scons patch zlib1g-dev
   # the photograph's JPEG decoder, header only
   libstb-dev
 )
