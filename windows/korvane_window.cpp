@@ -72,9 +72,7 @@ Korvane::Korvane(calc::NumberFormat format) : format_(std::move(format)) {}
 Korvane::~Korvane() {
   if (font_) DeleteObject(font_);
   if (flag_) DeleteObject(flag_);
-  for (HBRUSH brush : brushes_)
-    if (brush) DeleteObject(brush);
-  if (window_brush_) DeleteObject(window_brush_);
+  DeleteBrushes();
 }
 
 bool Korvane::Create(HINSTANCE instance, int show) {

@@ -73,6 +73,7 @@ class Korvane {
   void Place(const ControlSpec& control);
   void ResizeToClientArea(int left, int top);
   void ReadColours();
+  void DeleteBrushes();
   HBRUSH BackgroundOf(std::size_t row) const;
   void DrawButton(const DRAWITEMSTRUCT& item, std::size_t row);
   void DrawPicture(const DRAWITEMSTRUCT& item);

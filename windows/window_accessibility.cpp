@@ -12,7 +12,6 @@
 namespace korvane {
 namespace {
 
-// COM is loaded only once the window is on the screen, from System32.
 template <typename Function>
 Function ComFunction(const char* name) {
   HMODULE ole32 = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -21,9 +20,8 @@ Function ComFunction(const char* name) {
 
 }  // namespace
 
-// The controls' accessible names from the form ("Задача и решение" for the problem
-// box, which no label names), through the system's annotation service. A screen
-// reader asks for them only after the window is on the screen.
+// "Задача и решение" for the problem box, which no label names; a screen reader
+// asks for the names only after the window is on the screen.
 void Korvane::OnFirstFrameShown() {
   const auto initialize = ComFunction<HRESULT(WINAPI*)(void*, DWORD)>("CoInitializeEx");
   const auto create = ComFunction<HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**)>("CoCreateInstance");

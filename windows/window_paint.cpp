@@ -23,16 +23,20 @@ bool HighContrast() {
 // One brush for the window and one for each control with a colour of its own, or
 // none at all in high-contrast mode.
 void Korvane::ReadColours() {
-  for (HBRUSH brush : brushes_)
-    if (brush) DeleteObject(brush);
-  if (window_brush_) DeleteObject(window_brush_);
-  brushes_.clear();
-  window_brush_ = nullptr;
+  DeleteBrushes();
   high_contrast_ = HighContrast();
   if (high_contrast_) return;
   window_brush_ = CreateSolidBrush(Rgb(kWindowBackground));
   for (const ControlSpec& c : kControls)
     brushes_.push_back(c.has_background ? CreateSolidBrush(Rgb(c.background)) : nullptr);
+}
+
+void Korvane::DeleteBrushes() {
+  for (HBRUSH brush : brushes_)
+    if (brush) DeleteObject(brush);
+  if (window_brush_) DeleteObject(window_brush_);
+  brushes_.clear();
+  window_brush_ = nullptr;
 }
 
 // The control's own background, the window's for a control without one.
