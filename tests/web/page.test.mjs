@@ -48,8 +48,20 @@ async function calculate(session, inputs, how = 'click') {
   return (await session.waitFor(() => document.getElementById('Text1_0').value)).split('\n');
 }
 
+// Waits as waitFor does; if in vain, the message also gives the page's worker and caches as they stand.
+const waitForWorker = (session, fn) => session.waitFor(fn).catch(async (error) => {
+  const state = await session.evaluate(async () => {
+    const registration = await navigator.serviceWorker.getRegistration();
+    return { controlled: navigator.serviceWorker.controller !== null, caches: await caches.keys(),
+      installing: registration?.installing?.state, waiting: registration?.waiting?.state, active: registration?.active?.state };
+  }).catch(String);
+  throw new Error(`${error.message}\nthe worker and caches: ${JSON.stringify(state)}`);
+});
+// The first visit's worker has installed and taken over: a visit from now on is served from its cache.
+const activated = (session) =>
+  waitForWorker(session, async () => (await navigator.serviceWorker.getRegistration())?.active?.state === 'activated');
 // The page's own service worker controls it and its cache holds every file of the site's list.
-const cached = (session) => session.waitFor(async () => {
+const cached = (session) => waitForWorker(session, async () => {
   if (!navigator.serviceWorker.controller) return false;
   const names = await caches.keys();
   if (names.length !== 1) return false;
@@ -295,6 +307,7 @@ describe(`${ENGINE}: in English`, () => {
 
   test('installable: a manifest and a service worker that controls the page', { skip: !['chromium'].includes(ENGINE) }, async () => {
     await readFirstVisit();
+    await activated(session);
     await session.reload();
     await session.waitFor(() => navigator.serviceWorker.controller !== null);
     assert.deepEqual(await session.installabilityErrors(), []);
@@ -302,6 +315,7 @@ describe(`${ENGINE}: in English`, () => {
 
   test('offline after the first visit: every file is cached, fetched once; the page opens at /, /index.html and /?anything', async () => {
     await readFirstVisit();
+    await activated(session);
     await session.reload();
     assert.deepEqual(await cached(session), siteFiles(SITE));
     assert.deepEqual(firstVisit.filter((path) => path === '/korvane.wasm'), ['/korvane.wasm'], 'the core fetched once');
