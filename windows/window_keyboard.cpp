@@ -24,7 +24,7 @@ bool Korvane::TranslateKeyboard(MSG& message) {
   if (message.message == WM_KEYDOWN && IsChild(window_, message.hwnd)) {
     const int id = GetDlgCtrlID(message.hwnd);
     const bool control_key = GetKeyState(VK_CONTROL) < 0;
-    if (message.wParam == VK_RETURN && IndexIn(kText2, id) >= 0) {
+    if (message.wParam == VK_RETURN && IsInput(message.hwnd)) {
       Command1_Click(0);
       return true;
     }
