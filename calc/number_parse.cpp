@@ -1,12 +1,10 @@
 // ParseNumberPrefix: the leading number of a text, read the way the input boxes
 // have always been read (blanks anywhere ignored, a period as the only decimal
 // separator, &H and &O for hexadecimal and octal). Independent of the C locale.
-#include <charconv>
-#include <cstdint>
-#include <limits>
 #include <string>
 #include <string_view>
 
+#include "calc/exact_decimal.h"
 #include "calc/number_text.h"
 
 namespace calc {
@@ -55,23 +53,15 @@ double ReadRadixDigits(Cursor& cursor, int radix) {
   return value;
 }
 
-// Saturating decimal order-of-magnitude bookkeeping, for telling an overflow from
-// an underflow when the number does not fit in a double.
-constexpr std::int64_t kOrderLimit = std::int64_t{1} << 40;
-std::int64_t Saturate(std::int64_t v) { return v > kOrderLimit ? kOrderLimit : v < -kOrderLimit ? -kOrderLimit : v; }
-
+// The digits, the period and the exponent as DecimalToDouble reads them; blanks are
+// passed over, and an exponent counts only when at least one digit follows its
+// letter and sign.
 double ReadDecimal(Cursor& cursor) {
-  std::string number;                           // digits, '.', 'e', exponent sign and digits, for from_chars
-  std::int64_t significant_integer_digits = 0;  // integer digits from the first non-zero one
-  std::int64_t leading_fraction_zeros = 0;      // zeros after the period before any non-zero digit
-  bool seen_nonzero = false;
+  std::string number;
   bool any_digit = false;
-
   for (char c = cursor.Peek(); IsDigit(c); c = cursor.Peek()) {
     number += c;
     any_digit = true;
-    seen_nonzero = seen_nonzero || c != '0';
-    if (seen_nonzero) significant_integer_digits = Saturate(significant_integer_digits + 1);
     cursor.Advance();
   }
   if (cursor.Peek() == '.') {
@@ -80,15 +70,11 @@ double ReadDecimal(Cursor& cursor) {
     for (char c = cursor.Peek(); IsDigit(c); c = cursor.Peek()) {
       number += c;
       any_digit = true;
-      if (!seen_nonzero && c == '0') leading_fraction_zeros = Saturate(leading_fraction_zeros + 1);
-      seen_nonzero = seen_nonzero || c != '0';
       cursor.Advance();
     }
   }
   if (!any_digit) return 0;
 
-  // An exponent counts only when at least one digit follows its letter and sign.
-  std::int64_t exponent = 0;
   if (char e = cursor.Peek(); e == 'e' || e == 'E' || e == 'd' || e == 'D') {
     Cursor look = cursor.Copy();
     look.Advance();
@@ -101,22 +87,12 @@ double ReadDecimal(Cursor& cursor) {
       number += negative ? "e-" : "e";
       for (char c = look.Peek(); IsDigit(c); c = look.Peek()) {
         number += c;
-        exponent = Saturate(exponent * 10 + (c - '0'));
         look.Advance();
       }
-      if (negative) exponent = -exponent;
       cursor = look;
     }
   }
-
-  double value = 0;
-  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (error == std::errc::result_out_of_range) {
-    const std::int64_t order =
-        (significant_integer_digits > 0 ? significant_integer_digits : -leading_fraction_zeros) + exponent;
-    value = order > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-  }
-  return value;
+  return DecimalToDouble(number);
 }
 
 }  // namespace

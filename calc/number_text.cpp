@@ -1,14 +1,14 @@
 // NumberToText and FormatThreeDecimals: doubles written for the report, with
-// std::to_chars doing the correctly rounded digits and this file the layout
+// exact_decimal.h doing the correctly rounded digits and this file the layout
 // (separator, grouping, sign, exponent). Independent of the C locale.
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <string>
 #include <string_view>
 
+#include "calc/exact_decimal.h"
 #include "calc/number_text.h"
 
 namespace calc {
@@ -44,14 +44,6 @@ void AppendGrouped(std::string& out, std::string_view digits, const NumberFormat
   }
 }
 
-// A double lies exactly halfway between two three-decimal values only when it is
-// an odd multiple of 1/16 (1/2000 = 1/(16 * 125), and 125 must cancel).
-// Such ties are rounded away from zero here; to_chars would round them to even.
-bool IsThreeDecimalTie(double magnitude) {
-  const double sixteenths = magnitude * 16.0;  // exact: a power of two
-  return sixteenths < 9007199254740992.0 && sixteenths == std::floor(sixteenths) && std::fmod(sixteenths, 2.0) == 1.0;
-}
-
 // From 1E+12 on, three decimals would show more than 15 significant digits, and
 // the digits past the 17th would be noise of the binary value. There the value is
 // rounded to 15 significant digits and the rest is zeros: 1181221514250.870.
@@ -59,24 +51,12 @@ constexpr double kFifteenDigitThreeDecimals = 1e12;
 
 // Writes at most 309 integer digits, the period and three decimals from `out` on.
 char* AppendFifteenDigitsFixed(char* out, double magnitude) {
-  std::array<char, 32> scientific{};  // d.dddddddddddddde+XXX
-  const char* end = std::to_chars(scientific.data(), scientific.data() + scientific.size(), magnitude,
-                                  std::chars_format::scientific, kSignificantDigits - 1)
-                        .ptr;
-  const std::string_view text(scientific.data(), static_cast<std::size_t>(end - scientific.data()));
-  const std::size_t e = text.find('e');
-  int exponent = 0;
-  std::from_chars(text.data() + e + 2, text.data() + text.size(), exponent);  // always e+
-  std::array<char, kSignificantDigits> digits{};
-  std::size_t count = 0;
-  for (char c : text.substr(0, e))
-    if (c != '.') digits[count++] = c;
-
-  // Integer digits, then three decimals; digits past the fifteenth are zeros.
-  const int integer_digits = exponent + 1;
+  const SignificantDigits rounded = RoundToSignificant(magnitude, kSignificantDigits);
+  // Integer digits, then three decimals; digits past the last significant one are zeros.
+  const int integer_digits = rounded.exponent + 1;
   for (int i = 0; i < integer_digits + 3; ++i) {
     if (i == integer_digits) *out++ = '.';
-    *out++ = i < kSignificantDigits ? digits[static_cast<std::size_t>(i)] : '0';
+    *out++ = i < rounded.count ? rounded.digits[static_cast<std::size_t>(i)] : '0';
   }
   return out;
 }
@@ -89,40 +69,10 @@ void AppendNumberText(std::string& out, double value, const NumberFormat& format
     out += '0';
     return;
   }
-  // Whole numbers below 1E+15 have at most 15 digits: they print as they are.
-  if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
-    std::array<char, 24> digits{};
-    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), static_cast<std::int64_t>(value)).ptr;
-    out.append(digits.data(), end);
-    return;
-  }
-  // d.ddde±x: the value rounded to 15 significant digits. Where the shortest
-  // round-trip form has at most 15 digits it is that rounding (any 15-digit decimal
-  // survives the trip through a double), and it is much cheaper to find.
-  std::array<char, 32> buffer{};
-  const double magnitude = std::fabs(value);
-  char* end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific).ptr;
-  std::string_view text(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
-  std::size_t e = text.find('e');
-  // A subnormal value holds fewer than 15 digits' precision, so its shortest form
-  // may differ from its 15-digit rounding (1E-310 is 9.99999999999997E-311).
-  const bool subnormal = magnitude < std::numeric_limits<double>::min();
-  if (e > kSignificantDigits + 1 || subnormal) {  // more digits than the leading one, the period and 14 more
-    end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific,
-                        kSignificantDigits - 1)
-              .ptr;
-    text = std::string_view(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
-    e = text.find('e');
-  }
-  int exponent = 0;
-  std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
-
-  std::array<char, kSignificantDigits> digits{};
-  int count = 0;
-  for (char c : text.substr(0, e))
-    if (c != '.') digits[count++] = c;
-  while (count > 1 && digits[count - 1] == '0') --count;
-  const std::string_view significant(digits.data(), static_cast<std::size_t>(count));
+  const SignificantDigits rounded = RoundToSignificant(std::fabs(value), kSignificantDigits);
+  const int count = rounded.count;
+  const int exponent = rounded.exponent;
+  const std::string_view significant(rounded.digits.data(), static_cast<std::size_t>(count));
 
   if (value < 0) out += '-';
   const bool plain = exponent < kSignificantDigits && (exponent >= 0 || count - 1 - exponent <= kSignificantDigits);
@@ -159,16 +109,14 @@ void AppendThreeDecimals(std::string& out, double value, const NumberFormat& for
   char* end = nullptr;
   if (magnitude >= kFifteenDigitThreeDecimals) {
     end = AppendFifteenDigitsFixed(buffer.data(), magnitude);
-  } else if (IsThreeDecimalTie(magnitude)) {
-    const auto thousandths = (static_cast<std::uint64_t>(magnitude * 16.0) * 125 + 1) / 2;
+  } else {
+    const std::uint64_t thousandths = RoundToThousandths(magnitude);
     end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), thousandths / 1000).ptr;
     const auto fraction = static_cast<unsigned>(thousandths % 1000);
     *end++ = '.';
     *end++ = static_cast<char>('0' + fraction / 100);
     *end++ = static_cast<char>('0' + fraction / 10 % 10);
     *end++ = static_cast<char>('0' + fraction % 10);
-  } else {
-    end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::fixed, 3).ptr;
   }
   const std::string_view text(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
   const std::string_view integer = text.substr(0, text.size() - 4);
