@@ -1,14 +1,20 @@
-// The native core's answers for the WebAssembly comparison: one request a line on
-// standard input, one answer a line on standard output. A request is the three input
+// The native core's answers for the WebAssembly comparison. A request is the three input
 // texts, the decimal separator, the group separator and the negative sign, each as hex
 // of its UTF-8 bytes ("-" for empty), then the group sizes, the minimum grouping, the
-// leading zero and the parentheses flag as integers. The answer is the problem box's
-// text as hex.
+// leading zero and the parentheses flag as integers.
+//   report_driver                    one request a line on standard input, the problem
+//                                    box's text as hex a line on standard output
+//   report_driver --generate COUNT   COUNT generated requests, each followed by the FNV-1a
+//                                    hash and the byte count of its answer; exits 1 when a
+//                                    conversion disagrees with std::from_chars/to_chars
+#include <cstdint>
+#include <cstdio>
 #include <iostream>
 #include <sstream>
 #include <string>
 
 #include "calc/cross.h"
+#include "tests/web/generated_cases.h"
 #include "web/number_format_fields.h"
 
 namespace {
@@ -23,6 +29,7 @@ std::string FromHex(const std::string& hex) {
 
 std::string ToHex(const std::string& text) {
   static const char digits[] = "0123456789abcdef";
+  if (text.empty()) return "-";
   std::string hex;
   for (unsigned char c : text) {
     hex += digits[c >> 4];
@@ -31,27 +38,62 @@ std::string ToHex(const std::string& text) {
   return hex;
 }
 
+std::string Answer(const compare::Request& r) {
+  const auto& [primary, secondary, minimum, leading_zero, parentheses] = r.fields;
+  const calc::NumberFormat format = web::NumberFormatFromFields(r.text[3], r.text[4], r.text[5], primary, secondary,
+                                                                minimum, leading_zero != 0, parentheses != 0);
+  return calc::ProblemBoxText(r.text[0], r.text[1], r.text[2], format);
+}
+
+// The same hash as the comparison's, over the answer's UTF-8 bytes.
+std::uint32_t Fnv1a(const std::string& text) {
+  std::uint32_t hash = 2166136261u;
+  for (unsigned char c : text) hash = (hash ^ c) * 16777619u;
+  return hash;
+}
+
+int Generate(long long count) {
+  compare::CaseGenerator generator(0x6b6f7276616e65);
+  std::string out;
+  for (long long i = 0; i < count; ++i) {
+    const compare::Request request = generator.Next();
+    for (const std::string& text : request.text) out += ToHex(text) + ' ';
+    for (int field : request.fields) out += std::to_string(field) + ' ';
+    const std::string answer = Answer(request);
+    out += std::to_string(Fnv1a(answer)) + ' ' + std::to_string(answer.size()) + '\n';
+    if (out.size() > (1 << 16)) {
+      std::fwrite(out.data(), 1, out.size(), stdout);
+      out.clear();
+    }
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  std::fflush(stdout);
+  const auto& mismatches = generator.mismatches();
+  std::cerr << count << " generated requests, " << generator.checks()
+            << " conversions compared with std::from_chars/to_chars, " << mismatches.size() << " disagreeing\n";
+  for (std::size_t i = 0; i < mismatches.size() && i < 20; ++i) std::cerr << "  " << mismatches[i] << '\n';
+  return mismatches.empty() ? 0 : 1;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
+  if (argc == 3 && std::string(argv[1]) == "--generate") return Generate(std::stoll(argv[2]));
   std::string line;
   while (std::getline(std::cin, line)) {
     std::istringstream fields(line);
-    std::string text[6];
-    int primary = 0, secondary = 0, minimum = 0, leading_zero = 0, parentheses = 0;
-    for (std::string& t : text) {
+    compare::Request request;
+    for (std::string& t : request.text) {
       fields >> t;
       t = FromHex(t);
     }
-    fields >> primary >> secondary >> minimum >> leading_zero >> parentheses;
+    for (int& field : request.fields) fields >> field;
     if (!fields) {
       std::cerr << "report_driver: bad request: " << line << '\n';
       return 2;
     }
-    const calc::NumberFormat format = web::NumberFormatFromFields(text[3], text[4], text[5], primary, secondary,
-                                                                  minimum, leading_zero != 0, parentheses != 0);
-    std::cout << ToHex(calc::ProblemBoxText(text[0], text[1], text[2], format)) << '\n';
+    std::cout << ToHex(Answer(request)) << '\n';
   }
   return 0;
 }
