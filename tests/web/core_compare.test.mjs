@@ -1,20 +1,23 @@
 // The WebAssembly core against the native one: the same problem box's text, byte for
 // byte, for every input text of the core's own tests (read from tests/calc/*.cpp, so a
-// new row there is compared here too) and for a few thousand random inputs, each in
-// the number formats of those tests and in formats read from the browser's Intl.
+// new row there is compared here too), each in the number formats of those tests and in
+// formats read from the browser's Intl; then for KORVANE_GENERATED_CASES (50,000 unless
+// set) requests that the native driver generates and checks against the C++ library's
+// own conversions (tests/web/generated_cases.cpp).
 // In: KORVANE_WASM (the site's korvane.wasm) and KORVANE_REPORT_DRIVER (the native
 // core behind tests/web/report_driver.cpp).
 import assert from 'node:assert/strict';
-import { spawnSync } from 'node:child_process';
+import { spawn, spawnSync } from 'node:child_process';
 import { existsSync, readFileSync, readdirSync } from 'node:fs';
 import { join } from 'node:path';
+import { createInterface } from 'node:readline';
 import { test } from 'node:test';
 
 import { instantiateCore, numberFormatFor, problemBoxText } from '../../web/korvane.mjs';
 
 const here = new URL('.', import.meta.url).pathname;
 const coreTests = join(here, '..', 'calc');
-const RANDOM_INPUTS = 3000;
+const GENERATED = Number(process.env.KORVANE_GENERATED_CASES ?? 50000);
 
 // The number formats that the core's tests build by hand (tests/calc/formats.h and
 // number_text_test.cpp), and those that Intl gives for a few locales.
@@ -71,34 +74,30 @@ function coreTestVectors() {
   return triples;
 }
 
-// A deterministic stream of inputs of up to four characters, as the boxes allow,
-// mostly number-like, with the characters the parser treats specially.
-function randomInputs(count, seed = 0x6b6f7276) {
-  let state = seed;
-  const next = () => {
-    state = (state + 0x6d2b79f5) | 0;
-    let t = Math.imul(state ^ (state >>> 15), 1 | state);
-    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
-    return ((t ^ (t >>> 14)) >>> 0) / 2 ** 32;
-  };
-  const alphabet = '0123456789012345678901234567890123456789..eE-+&HhOo ,x\u0442';
-  const text = () => {
-    const length = Math.floor(next() * 5);
-    let s = '';
-    for (let i = 0; i < length; ++i) s += alphabet[Math.floor(next() * alphabet.length)];
-    return s;
-  };
-  const plausible = () => String(Math.floor(next() * 10000) / 10 ** Math.floor(next() * 4)).slice(0, 4);
-  return Array.from({ length: count }, () => [0, 1, 2].map(() => (next() < 0.7 ? plausible() : text())));
-}
-
 const hex = (text) => (text === '' ? '-' : Buffer.from(text, 'utf8').toString('hex'));
 
+const unhex = (field) => (field === '-' ? '' : Buffer.from(field, 'hex').toString('utf8'));
+const requestLine = ([inputs, f]) => [...inputs, f.decimalSeparator, f.groupSeparator, f.negativeSign].map(hex)
+  .join(' ') + ` ${f.primaryGroupSize} ${f.secondaryGroupSize} ${f.minimumGroupingDigits} ${+f.leadingZero} ${+f.parentheses}`;
+
+// A request line as the driver writes it: the inputs and the format.
+function parseRequest(fields) {
+  const [a, b, c, decimalSeparator, groupSeparator, negativeSign] = fields.slice(0, 6).map(unhex);
+  const [primaryGroupSize, secondaryGroupSize, minimumGroupingDigits, leadingZero, parentheses] =
+    fields.slice(6, 11).map(Number);
+  return [[a, b, c], { decimalSeparator, groupSeparator, negativeSign, primaryGroupSize, secondaryGroupSize,
+    minimumGroupingDigits, leadingZero: leadingZero === 1, parentheses: parentheses === 1 }];
+}
+
+// The driver's FNV-1a over the answer's UTF-8 bytes.
+function fnv1a(bytes) {
+  let hash = 0x811c9dc5;
+  for (const byte of bytes) hash = Math.imul(hash ^ byte, 0x01000193);
+  return hash >>> 0;
+}
+
 function nativeAnswers(cases) {
-  const request = cases
-    .map(([inputs, f]) => [...inputs, f.decimalSeparator, f.groupSeparator, f.negativeSign].map(hex).join(' ') +
-      ` ${f.primaryGroupSize} ${f.secondaryGroupSize} ${f.minimumGroupingDigits} ${+f.leadingZero} ${+f.parentheses}`)
-    .join('\n') + '\n';
+  const request = cases.map(requestLine).join('\n') + '\n';
   const run = spawnSync(process.env.KORVANE_REPORT_DRIVER, { input: request, maxBuffer: 1 << 30 });
   assert.equal(run.status, 0, `report_driver failed: ${run.stderr}`);
   return run.stdout.toString().trimEnd().split('\n').map((line) => Buffer.from(line, 'hex').toString('utf8'));
@@ -107,7 +106,7 @@ function nativeAnswers(cases) {
 test('the WebAssembly core writes what the native core writes', async (t) => {
   assert.ok(existsSync(process.env.KORVANE_WASM ?? ''), `no ${process.env.KORVANE_WASM}: build it with make web`);
   const core = await instantiateCore(readFileSync(process.env.KORVANE_WASM));
-  const groups = { 'the core tests\' inputs': coreTestVectors(), 'random inputs': randomInputs(RANDOM_INPUTS) };
+  const groups = { 'the core tests\' inputs': coreTestVectors() };
   for (const [group, inputs] of Object.entries(groups)) {
     await t.test(group, () => {
       const cases = inputs.flatMap((triple) => Object.values(FORMATS).map((format) => [triple, format]));
@@ -127,6 +126,38 @@ test('the WebAssembly core writes what the native core writes', async (t) => {
       t.diagnostic(`${group}: ${cases.length} answers identical, ${reports} of them reports`);
     });
   }
+
+  await t.test('generated inputs', async () => {
+    const started = performance.now();
+    const driver = spawn(process.env.KORVANE_REPORT_DRIVER, ['--generate', String(GENERATED)]);
+    let summary = '';
+    driver.stderr.on('data', (data) => { summary += data; });
+    const exited = new Promise((resolve) => driver.on('close', resolve));
+    const encoder = new TextEncoder();
+    const differing = [];
+    let count = 0;
+    let reports = 0;
+    for await (const line of createInterface({ input: driver.stdout })) {
+      const fields = line.split(' ');
+      const [[a, b, c], format] = parseRequest(fields);
+      const wasm = problemBoxText(core, a, b, c, format);
+      const bytes = encoder.encode(wasm);
+      if (fnv1a(bytes) !== Number(fields[11]) || bytes.length !== Number(fields[12])) differing.push(parseRequest(fields));
+      if (wasm.endsWith('\r\n')) ++reports;
+      ++count;
+    }
+    assert.equal(await exited, 0, `the native core's conversions disagree with the C++ library's:\n${summary}`);
+    assert.equal(count, GENERATED);
+    if (differing.length > 0) {
+      const [triple, format] = differing[0];
+      assert.fail(`${differing.length} of ${count} answers differ; the first, inputs ${JSON.stringify(triple.map((x) => x.slice(0, 60)))} ` +
+        `in ${JSON.stringify(format)}:\nWebAssembly: ${JSON.stringify(problemBoxText(core, ...triple, format))}\n` +
+        `native:      ${JSON.stringify(nativeAnswers([differing[0]])[0])}`);
+    }
+    assert.ok(reports > count / 10, `only ${reports} of ${count} inputs gave a report`);
+    const seconds = ((performance.now() - started) / 1000).toFixed(1);
+    t.diagnostic(`generated inputs: ${count} answers identical, ${reports} of them reports, in ${seconds} s; ${summary.trim()}`);
+  });
 });
 
 // The module and its native twin share the header that turns the page's fields into the core's
@@ -137,7 +168,7 @@ test('the page\'s number-format fields reach the core as meant', async () => {
     ['Indian groups: three, then two', { ...english, secondaryGroupSize: 2 }, ['9999', '9999', '100'], 6,
       'Площ на кръста: 9,99,80,001.000'],
     ['German separators', FORMATS.German, ['9999', '9999', '100'], 6, 'Площ на кръста: 99.980.001,000'],
-    ['Bulgarian: four digits stay ungrouped', FORMATS.Bulgarian, ['37', '28', '50'], 6, 'Площ на кръста: 518,000'],
+    ['Bulgarian: four digits stay ungrouped', FORMATS.Bulgarian, ['99', '99', '50'], 6, 'Площ на кръста: 4900,500'],
     ['no leading zero', FORMATS.WithoutLeadingZero, ['.005', '.005', '100'], 7, 'Дебелина на кръста: .005'],
     ['a leading zero', english, ['.005', '.005', '100'], 7, 'Дебелина на кръста: 0.005'],
   ];
