@@ -37,7 +37,8 @@ node_modules/.package-lock.json: package.json package-lock.json
 	@PUPPETEER_SKIP_DOWNLOAD=1 PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
 
 # The sanitizer build's tests (the monkey test among them, with leak checking),
-# the system-call check of the real program, a bounded fuzz run, then the
+# the system-call check of the real program, the WebAssembly core against the native
+# one on a million generated requests, a bounded fuzz run, then the
 # Windows program and its installer under Wine; then two release builds of HEAD, which must
 # be identical.
 check: build
@@ -45,6 +46,9 @@ check: build
 	@cmake --build --preset asan
 	@ctest --preset asan
 	@ctest --preset release -R 'system_calls|monkey'
+	@$(MAKE) --no-print-directory web
+	@log=$$(mktemp) && if KORVANE_GENERATED_CASES=1000000 ctest --preset release -R web_core_compare --verbose >$$log 2>&1; \
+	  then grep '# generated' $$log; rm $$log; else cat $$log; rm $$log; false; fi
 	@$(MAKE) --no-print-directory fuzz
 	@$(MAKE) --no-print-directory test-windows
 	@$(MAKE) --no-print-directory check-release
