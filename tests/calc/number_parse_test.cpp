@@ -58,6 +58,14 @@ TEST(ParseNumberPrefixTest, RoundsCorrectly) {
   EXPECT_EQ(ParseNumberPrefix("0.1"), 0.1);
   EXPECT_EQ(ParseNumberPrefix("9007199254740993"), 9007199254740992.0);
   EXPECT_EQ(ParseNumberPrefix("1.7976931348623157e308"), std::numeric_limits<double>::max());
+  EXPECT_EQ(ParseNumberPrefix("1.7976931348623158e308"), std::numeric_limits<double>::max());  // below the midpoint
+  EXPECT_EQ(ParseNumberPrefix("1.7976931348623159e308"), kInf);
+  // Half the smallest double is a tie, and goes to zero, the even neighbour.
+  EXPECT_EQ(ParseNumberPrefix("2.4703282292062327e-324"), 0);
+  EXPECT_EQ(ParseNumberPrefix("2.4703282292062328e-324"), std::numeric_limits<double>::denorm_min());
+  // A tie, unless a digit far past those that are kept exactly is not zero.
+  EXPECT_EQ(ParseNumberPrefix("9007199254740993." + std::string(900, '0')), 9007199254740992.0);
+  EXPECT_EQ(ParseNumberPrefix("9007199254740993." + std::string(900, '0') + "1"), 9007199254740994.0);
 }
 
 TEST(ParseNumberPrefixTest, ReadsTextsOfAnyLength) {
