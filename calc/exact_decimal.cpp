@@ -40,6 +40,9 @@ class Decimal {
  public:
   static constexpr int kCapacity = 2048;
 
+  // A number that keeps only its first `limit` digits, and of the rest whether any is not zero.
+  explicit Decimal(int limit = kCapacity) : limit_(limit) {}
+
   void Assign(std::uint64_t value) {
     std::array<std::uint8_t, 20> reversed{};
     int n = 0;
@@ -86,6 +89,15 @@ class Decimal {
     if (n < 0 || n >= count_) return false;
     if (digit(n) == 5 && n + 1 == count_ && !dropped_nonzero_) return n > 0 && digit(n - 1) % 2 == 1;
     return digit(n) >= 5;
+  }
+
+  // Whether keeping the first `n` digits rounds the true value as it rounds this one, which
+  // lies less than 2,000 units of the last place above it: each dropping of digits takes
+  // less than 10^(2 - limit) of the value (a left shift may keep one digit fewer than the
+  // limit), and a double's conversion shifts at most 20 times. Only a rest from .49 to .5
+  // might be lifted to a half; it is left to the exact value, however far it lies below.
+  [[nodiscard]] bool RoundingIsCertain(int n) const {
+    return !dropped_nonzero_ || n + 1 >= count_ || digit(n) != 4 || digit(n + 1) != 9;
   }
 
   // Keeps `n` significant digits.
@@ -142,7 +154,7 @@ class Decimal {
       n = (n & mask) * 10 + static_cast<std::uint64_t>(next);
     }
     for (; n > 0; n = (n & mask) * 10) Put(w++, n >> bits);
-    count_ = w < kCapacity ? w : kCapacity;
+    count_ = w < limit_ ? w : limit_;
     Trim();
   }
 
@@ -158,7 +170,7 @@ class Decimal {
       n /= 10;
     }
     for (; n > 0; n /= 10) Put(--w, n % 10);
-    int end = count_ + more < kCapacity ? count_ + more : kCapacity;
+    int end = count_ + more < limit_ ? count_ + more : limit_;
     point_ += more;
     if (w > 0) {  // one digit fewer than room was made for
       for (int i = w; i < end; ++i) digit_[static_cast<std::size_t>(i - w)] = digit_[static_cast<std::size_t>(i)];
@@ -169,9 +181,9 @@ class Decimal {
     Trim();
   }
 
-  // A digit at `index`; past the room, only whether a non-zero one was lost.
+  // A digit at `index`; past the limit, only whether a non-zero one was lost.
   void Put(int index, std::uint64_t value) {
-    if (index < kCapacity)
+    if (index < limit_)
       digit_[static_cast<std::size_t>(index)] = static_cast<std::uint8_t>(value);
     else
       dropped_nonzero_ = dropped_nonzero_ || value != 0;
@@ -183,17 +195,18 @@ class Decimal {
   }
 
   std::array<std::uint8_t, kCapacity> digit_;  // 0 to 9; only the first count_ are meaningful
+  int limit_;
   int count_ = 0;
   int point_ = 0;
   bool dropped_nonzero_ = false;  // a digit beyond the last one was not zero
 };
 
-// A finite, positive double's exact value.
-Decimal ExactValue(double magnitude) {
+// A finite, positive double's value, to `limit` digits.
+Decimal ValueOf(double magnitude, int limit) {
   const auto bits = std::bit_cast<std::uint64_t>(magnitude);
   const auto biased = static_cast<int>(bits >> kMantissaBits);
   const std::uint64_t fraction = bits & (kHiddenBit - 1);
-  Decimal d;
+  Decimal d(limit);
   d.Assign(biased > 0 ? fraction | kHiddenBit : fraction);
   d.Shift((biased > 0 ? biased : 1) - kExponentBias - kMantissaBits);
   return d;
@@ -248,7 +261,10 @@ double ToDouble(Decimal d) {
 }  // namespace
 
 SignificantDigits RoundToSignificant(double magnitude, int count) {
-  Decimal d = ExactValue(magnitude);
+  // 40 digits decide almost every rounding; the exact value, up to 767 digits, the rest.
+  constexpr int kQuickDigits = 40;
+  Decimal d = ValueOf(magnitude, kQuickDigits);
+  if (!d.RoundingIsCertain(count)) d = ValueOf(magnitude, Decimal::kCapacity);
   d.RoundTo(count);
   SignificantDigits out;
   out.count = d.count();
