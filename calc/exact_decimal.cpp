@@ -10,6 +10,7 @@
 #include <cfloat>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 namespace calc {
@@ -94,10 +95,18 @@ class Decimal {
   // Whether keeping the first `n` digits rounds the true value as it rounds this one, which
   // lies less than 2,000 units of the last place above it: each dropping of digits takes
   // less than 10^(2 - limit) of the value (a left shift may keep one digit fewer than the
-  // limit), and a double's conversion shifts at most 20 times. Only a rest from .49 to .5
-  // might be lifted to a half; it is left to the exact value, however far it lies below.
+  // limit), and a conversion shifts at most 30 times. Only a rest from .49 to .5 might be
+  // lifted to a half; it is left to the exact value, however far it lies below.
   [[nodiscard]] bool RoundingIsCertain(int n) const {
-    return !dropped_nonzero_ || n + 1 >= count_ || digit(n) != 4 || digit(n + 1) != 9;
+    return !dropped_nonzero_ || n < 0 || n + 1 >= count_ || digit(n) != 4 || digit(n + 1) != 9;
+  }
+
+  // Keeps the first `limit` digits from now on, and of the rest whether any is not zero.
+  void Limit(int limit) {
+    for (int i = limit; i < count_; ++i) dropped_nonzero_ = dropped_nonzero_ || digit(i) != 0;
+    if (count_ > limit) count_ = limit;
+    limit_ = limit;
+    Trim();
   }
 
   // Keeps `n` significant digits.
@@ -212,6 +221,10 @@ Decimal ValueOf(double magnitude, int limit) {
   return d;
 }
 
+// 40 digits decide almost every rounding; the exact value, up to 767 digits for a
+// double and 801 for a text, the rest.
+constexpr int kQuickDigits = 40;
+
 constexpr std::int64_t kSaturation = std::int64_t{1} << 40;
 std::int64_t Saturate(std::int64_t v) { return v > kSaturation ? kSaturation : v < -kSaturation ? -kSaturation : v; }
 
@@ -224,7 +237,8 @@ double PowerOfTen(int exponent) {
 
 // A double from a decimal whose value is below 10^310 and at least 10^-331: halved or
 // doubled into [1/2, 1), then 53 bits taken from it (fewer below the normal range).
-double ToDouble(Decimal d) {
+// Nothing when digits dropped on the way leave the last bit in doubt.
+std::optional<double> ToDouble(Decimal d) {
   int exponent = 0;  // the value is d × 2^exponent
   for (;;) {
     const int point = d.point();
@@ -248,6 +262,7 @@ double ToDouble(Decimal d) {
     binary = kMinExponent;
   }
   d.Shift(kMantissaBits + 1);
+  if (!d.RoundingIsCertain(d.point())) return std::nullopt;
   std::uint64_t mantissa = d.RoundedInteger();
   if (mantissa == 2 * kHiddenBit) {  // rounded up to the next power of two
     mantissa = kHiddenBit;
@@ -261,8 +276,6 @@ double ToDouble(Decimal d) {
 }  // namespace
 
 SignificantDigits RoundToSignificant(double magnitude, int count) {
-  // 40 digits decide almost every rounding; the exact value, up to 767 digits, the rest.
-  constexpr int kQuickDigits = 40;
   Decimal d = ValueOf(magnitude, kQuickDigits);
   if (!d.RoundingIsCertain(count)) d = ValueOf(magnitude, Decimal::kCapacity);
   d.RoundTo(count);
@@ -326,7 +339,10 @@ double DecimalToDouble(std::string_view number) {
     const auto whole = static_cast<double>(digits);
     return scale >= 0 ? whole * PowerOfTen(scale) : whole / PowerOfTen(-scale);
   }
-  return ToDouble(d);
+  Decimal quick = d;
+  quick.Limit(kQuickDigits);
+  if (const auto value = ToDouble(quick)) return *value;
+  return *ToDouble(d);  // never in doubt: with room for every digit, none is dropped
 }
 
 }  // namespace calc
