@@ -24,13 +24,17 @@ const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', hea
 // One first visit in a fresh profile: ms from navigation start to the report in the problem box.
 async function firstReport(url, shown, viewport = { width: 1280, height: 720 }) {
   const context = await browser.newContext({ viewport });
-  const page = await context.newPage();
-  await page.goto(url, { waitUntil: 'commit' });
-  await page.getByRole('button', { name: 'Изчисли', exact: true }).click(WAIT);
-  const ms = await (await page.waitForFunction(
-    (text) => document.getElementById('Text1_0').value.startsWith(text) && performance.now(), shown, WAIT)).jsonValue();
-  await context.close();
-  return ms;
+  try {
+    const page = await context.newPage();
+    await page.goto(url, { waitUntil: 'commit' });
+    await page.getByRole('button', { name: 'Изчисли', exact: true }).click(WAIT);
+    return await (await page.waitForFunction(
+      (text) => document.getElementById('Text1_0').value.startsWith(text) && performance.now(), shown, WAIT)).jsonValue();
+  } catch (error) {
+    throw new Error(`${url} at ${viewport.width} x ${viewport.height}: ${error.message}`);
+  } finally {
+    await context.close();
+  }
 }
 
 // Weight: everything a first visit fetched, with the service worker done caching.
