@@ -2,7 +2,9 @@
 // a few thousand digits that is multiplied and divided by powers of two digit by digit
 // (the "simple decimal conversion"). Every double and every midpoint between two
 // doubles has a finite decimal expansion of at most 767 significant digits, so no
-// rounding decision here is ever approximate.
+// rounding decision here is ever approximate. Each conversion is first tried on 40
+// digits, which settle it unless its rest lies just below a half; only then are all
+// the digits worked out.
 #include "calc/exact_decimal.h"
 
 #include <array>
@@ -93,10 +95,10 @@ class Decimal {
   }
 
   // Whether keeping the first `n` digits rounds the true value as it rounds this one, which
-  // lies less than 2,000 units of the last place above it: each dropping of digits takes
+  // lies less than 3,000 units of the last place above it: each dropping of digits takes
   // less than 10^(2 - limit) of the value (a left shift may keep one digit fewer than the
-  // limit), and a conversion shifts at most 30 times. Only a rest from .49 to .5 might be
-  // lifted to a half; it is left to the exact value, however far it lies below.
+  // limit), and a conversion drops digits at most 30 times. Only a rest from .49 to .5
+  // might be lifted to a half; it is left to the exact value, however far it lies below.
   [[nodiscard]] bool RoundingIsCertain(int n) const {
     return !dropped_nonzero_ || n < 0 || n + 1 >= count_ || digit(n) != 4 || digit(n + 1) != 9;
   }
