@@ -269,8 +269,8 @@ def css_without_comments(sheet: str) -> str:
     return re.sub(r"\n\s*", "\n", re.sub(r"/\*.*?\*/", "", sheet, flags=re.S)).lstrip()
 
 
-def service_worker(site: Path) -> str:
-    """The worker for the site as it stands: every file the page can ask for, with its SHA-256."""
+def service_worker(site: Path, source: Path) -> str:
+    """The worker for the site as it stands, as served: every file the page can ask for, with its SHA-256."""
     files = {}
     for path in sorted(p for p in site.rglob("*") if p.is_file()):
         name = path.relative_to(site).as_posix()
@@ -278,9 +278,10 @@ def service_worker(site: Path) -> str:
         if name != "sw.js" and path.suffix != ".txt":
             files[name] = base64.b64encode(hashlib.sha256(path.read_bytes()).digest()).decode()
     listing = json.dumps(files, indent=1, sort_keys=True)
-    text = Path(__file__).with_name("sw.js").read_text(encoding="utf-8")
-    text = text.replace("@CACHE_NAME@", "korvane-" + hashlib.sha256(listing.encode()).hexdigest()[:16])
-    return text.replace("@FILES@", listing)
+    text = without_comments(source.read_text(encoding="utf-8").replace("@FILES@", listing))
+    # The release's name covers all that the worker serves and the worker itself, so that a change
+    # to the worker alone is a new release too, with a cache of its own.
+    return text.replace("@RELEASE@", hashlib.sha256(text.encode()).hexdigest()[:16])
 
 
 def main() -> int:
@@ -293,9 +294,11 @@ def main() -> int:
     parser.add_argument("--floor", action="store_true", help="no service worker: the benchmark's floor page")
     parser.add_argument("--worker-only", action="store_true",
                         help="only write the service worker for the site in --out as it stands (after a change)")
+    parser.add_argument("--worker", type=Path, default=Path(__file__).with_name("sw.js"),
+                        help="the service worker's source (web/sw.js)")
     args = parser.parse_args()
     if args.worker_only:
-        (args.out / "sw.js").write_text(without_comments(service_worker(args.out)), encoding="utf-8")
+        (args.out / "sw.js").write_text(service_worker(args.out, args.worker), encoding="utf-8")
         return 0
 
     window = form.read_form()
@@ -314,7 +317,7 @@ def main() -> int:
     if args.floor:
         return 0
     (out / "manifest.webmanifest").write_text(manifest(window, args.address), encoding="utf-8")
-    (out / "sw.js").write_text(without_comments(service_worker(out)), encoding="utf-8")
+    (out / "sw.js").write_text(service_worker(out, args.worker), encoding="utf-8")
     return 0
 
 
