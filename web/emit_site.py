@@ -113,7 +113,8 @@ def page(window: form.Window, address: str, module: str, photo_size: tuple[int, 
     caption = f"{address}\u00a0\u00a0{window.caption_text}"
     lines = "\n    ".join(body)
     # The module fetches the core as it starts; a preload of it is not matched by WebKit, which
-    # would then download it twice.
+    # would then download it twice. Nor is the module preloaded: on a reload WebKit takes a module
+    # it preloaded before from memory, without asking the service worker, and so mixes two releases.
     return f"""<!doctype html>
 <html lang="bg">
 <head>
@@ -125,7 +126,6 @@ def page(window: form.Window, address: str, module: str, photo_size: tuple[int, 
 <link rel="stylesheet" href="korvane.css">
 <link rel="manifest" href="manifest.webmanifest">
 <link rel="icon" href="icon-32.png">
-<link rel="modulepreload" href="{module}">
 <script type="module" src="{module}"></script>
 </head>
 <body>
