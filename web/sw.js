@@ -36,7 +36,8 @@ async function precache() {
   }));
   const failed = stored.find((result) => result.status === 'rejected');
   if (failed) {
-    await caches.delete(CACHE);
+    // The release in use has this name too where the host went back to it after a newer one.
+    if ((await cacheOf(self.registration.active)) !== CACHE) await caches.delete(CACHE);
     throw failed.reason;
   }
 }
@@ -64,15 +65,14 @@ const PAGES = `${OWN}pages`;
 const pageEntry = (id) => new URL(`?page=${encodeURIComponent(id)}`, SCOPE);
 const releaseOf = async (id) => (id && (await (await caches.match(pageEntry(id), { cacheName: PAGES }))?.text())) || CACHE;
 
-// The waiting release's cache, which it names itself; null while none waits.
-function waitingCache() {
-  const waiting = self.registration.waiting;
-  if (!waiting) return Promise.resolve(null);
+// The cache that another worker of the scope serves from, as it names it; null for none.
+function cacheOf(worker) {
+  if (!worker) return Promise.resolve(null);
   return new Promise((resolve) => {
     const channel = new MessageChannel();
     channel.port1.onmessage = (event) => resolve(typeof event.data === 'string' && event.data.startsWith(OWN) ? event.data : null);
-    waiting.postMessage('cache?', [channel.port2]);
-    // A waiting worker that does not answer is served no page.
+    worker.postMessage('cache?', [channel.port2]);
+    // A worker that does not answer (one from before it was asked) names none.
     setTimeout(() => resolve(null), 2000);
   });
 }
@@ -117,7 +117,7 @@ function sitePath(url) {
 async function answer(event, path) {
   let cache = await releaseOf(event.clientId);
   if (event.request.mode === 'navigate' && event.resultingClientId) {
-    const next = await waitingCache();
+    const next = await cacheOf(self.registration.waiting);
     if (next) {
       await (await caches.open(PAGES)).put(pageEntry(event.resultingClientId), new Response(next));
       cache = next;

@@ -222,20 +222,24 @@ describe(`${ENGINE}: in English`, () => {
   });
 
   test('an input box refuses a fifth character, and pasted text keeps no control characters', async () => {
+    // What the box holds before, with the caret after its first character; what is typed after.
     const rows = [
       ['typed', '12345', '1234'],
       ['pasted', '98765', '9876'],
       ['pasted with a tab and a bell', '1\t2\u0007', '12'],
       ['pasted with a zero-width space', '3\u200b7', '37'],
+      ['a tab pasted after the 3 of 37, then 1 typed: the caret stays where the tab went', '\t', '317', '37', '1'],
     ];
-    for (const [how, text, kept] of rows) {
-      await session.evaluate(() => {
+    for (const [how, text, kept, before = '', after = ''] of rows) {
+      await session.evaluate((value) => {
         const box = document.getElementById('Text2_0');
-        box.value = '';
+        box.value = value;
         box.focus();
-      });
+        box.setSelectionRange(1, 1);
+      }, before);
       if (how === 'typed') await session.type('Text2_0', text);
       else await session.evaluate((t) => document.execCommand('insertText', false, t), text);
+      if (after) await session.press(after);
       assert.equal(await session.evaluate(() => document.getElementById('Text2_0').value), kept, how);
     }
   });
@@ -342,15 +346,19 @@ describe(`${ENGINE}: in English`, () => {
     // Every request that reached the host since the first visit: the worker's update checks, and the site's files.
     const files = new Set(['/', '/sw.js', ...siteFiles(SITE)]);
     assert.deepEqual(host.requests.filter((path) => !files.has(path)), []);
-    // The page itself at the address it was opened by, which the browser already holds.
-    const twice = [...host.bodies].filter(([path, count]) => path !== '/sw.js' && (count > 1 || path === '/index.html'));
-    assert.deepEqual(twice, []);
+    // The worker checks the page itself at the address it was opened by, and the other files too,
+    // with the browser's HTTP cache: not modified, except under WebKit, whose worker does not share it.
+    const once = ENGINE === 'webkit' ? 2 : 1;
+    const again = [...host.bodies].filter(([path, count]) => path !== '/sw.js' && (count > once || path === '/index.html'));
+    assert.deepEqual(again, []);
     assert.deepEqual(await session.problems(), []);
   });
 
-  test('the core missing, mislabelled or out of reach: "Изчисти" still works and "Изчисли" says why in one line', async () => {
+  test('the core missing, mislabelled, out of reach or slow: "Изчисти" still works and "Изчисли" says why in one line', async () => {
     const rows = [
       ['missing', { missing: ['/korvane.wasm'] }, CORE_MISSING],
+      ['missing, with an error page labelled application/wasm', { missing: ['/korvane.wasm'], types: { '/korvane.wasm': 'application/wasm' } },
+        CORE_MISSING],
       ['sent as application/octet-stream', { types: { '/korvane.wasm': 'application/octet-stream' } }, null],
       ['connection cut', { cut: ['/korvane.wasm'] }, CORE_OFFLINE],
     ];
@@ -367,14 +375,30 @@ describe(`${ENGINE}: in English`, () => {
         await broken.close();
       }
     }
+    // A core on its way: "Изчисти" pressed after "Изчисли" waits for it, so that it clears last.
+    const slow = await serve(SITE, { held: ['/korvane.wasm'] });
+    try {
+      await session.goto(slow.url);
+      await session.click('Command1_0');
+      await session.click('Command1_1');
+      assert.equal(await session.evaluate(() => document.getElementById('Text2_0').value), '37', '"Изчисти" waits');
+      slow.release();
+      await session.waitFor(() => document.getElementById('Text2_0').value === '');
+      assert.deepEqual(await session.evaluate(() => [document.getElementById('Text1_0').value,
+        document.getElementById('announcer').textContent]), ['', '']);
+    } finally {
+      await slow.close();
+    }
   });
 
   test('what is typed before the module has run is kept, with the focus', async () => {
     const slow = await serve(SITE, { held: ['/korvane.mjs'] });
     try {
-      await session.goto('about:blank');
-      await session.evaluate((url) => { setTimeout(() => { location.href = url; }); }, slow.url);
-      await session.waitFor(() => document.getElementById('Text2_1') !== null);
+      // Nothing waits for the page to load: the test waits for what the user sees, its address and
+      // its boxes, and, once the user has typed, the end of its loading.
+      await session.open(slow.url);
+      await session.waitFor((url) => location.href === url && document.getElementById('Text2_1')?.getClientRects().length > 0,
+        slow.url);
       await session.evaluate(() => {
         const box = document.getElementById('Text2_1');
         box.focus();

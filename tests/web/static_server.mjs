@@ -46,7 +46,8 @@ export async function serve(root, options = {}) {
       if (!file.startsWith(normalize(root)) || missing.includes(path)) throw new Error('not here');
       body = await readFile(file);
     } catch {
-      response.writeHead(404).end();
+      // A host's error page, labelled as the file asked for where the test says so.
+      response.writeHead(404, { 'Content-Type': types[path] ?? TYPES['.html'] }).end('<!doctype html><title>Not found</title>');
       return;
     }
     const etag = `"${createHash('sha256').update(body).digest('hex').slice(0, 20)}"`;
