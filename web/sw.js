@@ -84,7 +84,8 @@ self.addEventListener('message', (event) => {
 
 // The waiting release takes over once every open page of the scope is one it answered: at once
 // after the reload of the last page of this one. While another page of this release stays open,
-// it keeps this release's files, and the browser lets the new release take over once it closes.
+// it keeps this release's files; the new one takes over after it has closed, at the next request
+// of a page of the new release (or by the browser, once no page is open).
 let taking = null;
 function takeOver(cache) {
   taking ??= (async () => {

@@ -15,7 +15,7 @@ import { after, before, describe, test } from 'node:test';
 
 import { ENGINES, WAIT, missingBinaries } from './engines.mjs';
 import { serve } from './static_server.mjs';
-import { CORE_MISSING, CORE_OFFLINE } from '../../web/korvane.mjs';
+import { CORE_MISSING, CORE_OFFLINE, SERVE_FROM_HOST } from '../../web/korvane.mjs';
 
 const ENGINE = process.env.KORVANE_ENGINE ?? 'chromium';
 const SITE = process.env.KORVANE_WEB_SITE;
@@ -415,6 +415,32 @@ describe(`${ENGINE}: in English`, () => {
       assert.equal(lines[3], '37*x + 12*x - x*x = 37*12*0.5');
     } finally {
       await slow.close();
+    }
+  });
+
+  test('opened as a file, it says how to open it instead; served from a folder, it works offline there', async () => {
+    // Firefox runs the module from a file, and the page then works as served, without its worker.
+    await session.goto(`file://${SITE}/index.html`);
+    const said = ENGINE === 'firefox' ? form.controls[0].text : SERVE_FROM_HOST;
+    assert.equal(await session.evaluate(() => document.getElementById('Text1_0').value), said, 'as it opens');
+    const lines = await calculate(session, ['37', '28', '50']);
+    if (ENGINE === 'firefox') assert.equal(lines[7], 'Дебелина на кръста: 9.300');
+    else assert.deepEqual(lines, [SERVE_FROM_HOST], '"Изчисли"');
+    const root = mkdtempSync(join(tmpdir(), 'korvane-host-'));
+    cpSync(SITE, join(root, 'maths', 'korvane'), { recursive: true });
+    const options = {};
+    const school = await serve(root, options);
+    try {
+      await session.goto(`${school.url}maths/korvane/`);
+      await activated(session);
+      await session.reload();
+      assert.deepEqual(await cached(session), siteFiles(SITE).map((path) => `/maths/korvane${path}`));
+      options.down = true;
+      await session.reload();
+      assert.equal((await calculate(session, ['37', '28', '50']))[7], 'Дебелина на кръста: 9.300', 'offline');
+    } finally {
+      await school.close();
+      rmSync(root, { recursive: true, force: true });
     }
   });
 
