@@ -31,7 +31,7 @@ from PIL import Image  # noqa: E402  Debian's python3-pil
 FRAME_LINE = 9
 # The sources' places in the site.
 FONT_FILE = "korvane-serif.woff2"
-CSP = ("default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self'; "
+CSP = ("default-src 'none'; script-src 'self'{scripts} 'wasm-unsafe-eval'; style-src 'self'; img-src 'self'; "
        "font-src 'self'; connect-src 'self'; manifest-src 'self'; worker-src 'self'; "
        "base-uri 'none'; form-action 'none'")
 
@@ -94,7 +94,21 @@ def look(c: form.Control) -> str:
     return f"#{c.id} {{ {'; '.join(rules)}; }}" if rules else ""
 
 
-def page(window: form.Window, address: str, module: str, photo_size: tuple[int, int]) -> str:
+def file_notice(problem_id: str, module: Path) -> str:
+    """The page's one inline script, for the page opened as a file, where browsers run no module: the
+    problem box says how to open it instead (the module's SERVE_FROM_HOST), and so do the buttons."""
+    line = re.search(r"^export const SERVE_FROM_HOST = '([^']*)';$", module.read_text(encoding="utf-8"), re.M)
+    if not line:
+        return ""
+    return ("if (location.protocol === 'file:') {\n"
+            f"  const box = document.getElementById('{problem_id}');\n"
+            f"  const say = () => {{ box.value = {json.dumps(line[1], ensure_ascii=False)}; }};\n"
+            "  say();\n"
+            "  for (const button of document.querySelectorAll('button')) button.addEventListener('click', say);\n"
+            "}\n")
+
+
+def page(window: form.Window, address: str, module: Path, photo_size: tuple[int, int]) -> str:
     visible = [c for c in window.controls if c.visible]
     frame = next(c for c in visible if c.kind == "frame")
     body = []
@@ -112,27 +126,32 @@ def page(window: form.Window, address: str, module: str, photo_size: tuple[int, 
         body.append("</fieldset>")
     caption = f"{address}\u00a0\u00a0{window.caption_text}"
     lines = "\n    ".join(body)
+    # The policy lets in the notice by its hash, and no other inline script.
+    notice = file_notice(next(c.id for c in visible if c.kind == "textbox"), module)
+    digest = base64.b64encode(hashlib.sha256(notice.encode()).digest()).decode()
+    policy = CSP.format(scripts=f" 'sha256-{digest}'" if notice else "")
+    script = f"\n<script>{notice}</script>" if notice else ""
     # The module fetches the core as it starts; a preload of it is not matched by WebKit, which
-    # would then download it twice.
+    # would then download it twice. Nor is the module preloaded: on a reload WebKit takes a module
+    # it preloaded before from memory, without asking the service worker, and so mixes two releases.
     return f"""<!doctype html>
 <html lang="bg">
 <head>
 <meta charset="utf-8">
-<meta http-equiv="Content-Security-Policy" content="{CSP}">
+<meta http-equiv="Content-Security-Policy" content="{policy}">
 <meta name="viewport" content="width=device-width, initial-scale=1">
 <meta name="theme-color" content="{rgb_hex(window.background)}">
 <title>{html.escape(caption)}</title>
 <link rel="stylesheet" href="korvane.css">
 <link rel="manifest" href="manifest.webmanifest">
 <link rel="icon" href="icon-32.png">
-<link rel="modulepreload" href="{module}">
-<script type="module" src="{module}"></script>
+<script type="module" src="{module.name}"></script>
 </head>
 <body>
 <main id="{window.name}" aria-label="{html.escape(window.caption_text)}">
     {lines}
     <div id="announcer" class="offscreen" role="status" aria-live="polite"></div>
-</main>
+</main>{script}
 </body>
 </html>
 """
@@ -269,8 +288,8 @@ def css_without_comments(sheet: str) -> str:
     return re.sub(r"\n\s*", "\n", re.sub(r"/\*.*?\*/", "", sheet, flags=re.S)).lstrip()
 
 
-def service_worker(site: Path) -> str:
-    """The worker for the site as it stands: every file the page can ask for, with its SHA-256."""
+def service_worker(site: Path, source: Path) -> str:
+    """The worker for the site as it stands, as served: every file the page can ask for, with its SHA-256."""
     files = {}
     for path in sorted(p for p in site.rglob("*") if p.is_file()):
         name = path.relative_to(site).as_posix()
@@ -278,9 +297,10 @@ def service_worker(site: Path) -> str:
         if name != "sw.js" and path.suffix != ".txt":
             files[name] = base64.b64encode(hashlib.sha256(path.read_bytes()).digest()).decode()
     listing = json.dumps(files, indent=1, sort_keys=True)
-    text = Path(__file__).with_name("sw.js").read_text(encoding="utf-8")
-    text = text.replace("@CACHE_NAME@", "korvane-" + hashlib.sha256(listing.encode()).hexdigest()[:16])
-    return text.replace("@FILES@", listing)
+    text = without_comments(source.read_text(encoding="utf-8").replace("@FILES@", listing))
+    # The release's name covers all that the worker serves and the worker itself, so that a change
+    # to the worker alone is a new release too, with a cache of its own.
+    return text.replace("@RELEASE@", hashlib.sha256(text.encode()).hexdigest()[:16])
 
 
 def main() -> int:
@@ -293,9 +313,11 @@ def main() -> int:
     parser.add_argument("--floor", action="store_true", help="no service worker: the benchmark's floor page")
     parser.add_argument("--worker-only", action="store_true",
                         help="only write the service worker for the site in --out as it stands (after a change)")
+    parser.add_argument("--worker", type=Path, default=Path(__file__).with_name("sw.js"),
+                        help="the service worker's source (web/sw.js)")
     args = parser.parse_args()
     if args.worker_only:
-        (args.out / "sw.js").write_text(without_comments(service_worker(args.out)), encoding="utf-8")
+        (args.out / "sw.js").write_text(service_worker(args.out, args.worker), encoding="utf-8")
         return 0
 
     window = form.read_form()
@@ -306,7 +328,7 @@ def main() -> int:
 
     out = args.out
     out.mkdir(parents=True, exist_ok=True)
-    (out / "index.html").write_text(page(window, args.address, args.module.name, photo_size), encoding="utf-8")
+    (out / "index.html").write_text(page(window, args.address, args.module, photo_size), encoding="utf-8")
     (out / "korvane.css").write_text(css_without_comments(stylesheet(window)), encoding="utf-8")
     (out / args.module.name).write_text(without_comments(args.module.read_text(encoding="utf-8")), encoding="utf-8")
     for source in args.file:
@@ -314,7 +336,7 @@ def main() -> int:
     if args.floor:
         return 0
     (out / "manifest.webmanifest").write_text(manifest(window, args.address), encoding="utf-8")
-    (out / "sw.js").write_text(without_comments(service_worker(out)), encoding="utf-8")
+    (out / "sw.js").write_text(service_worker(out, args.worker), encoding="utf-8")
     return 0
 
 

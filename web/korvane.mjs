@@ -82,6 +82,9 @@ export function numberFormatFor(locale) {
 // What the problem box says when the core cannot be had: one short line, instead of nothing.
 export const CORE_MISSING = 'Изчисляването не е налично: файлът korvane.wasm липсва или е повреден.';
 export const CORE_OFFLINE = 'Изчисляването не е налично без връзка: файлът korvane.wasm не е изтеглен.';
+// What the page opened as a file says instead of the problem, where browsers run no module (the
+// build puts it in the page's one inline script).
+export const SERVE_FROM_HOST = 'Отворете страницата през уеб сървър, а не като файл: с „make serve“ (после http://127.0.0.1:8000/) или от който и да е статичен хостинг.';
 
 // The core: compiled while it downloads where the host labels it application/wasm, else from its bytes
 // (simple hosts send application/octet-stream). A missing core or no network rejects.
@@ -114,6 +117,8 @@ function Korvane(ready) {
   // module runs; so Form_Load sets no text, and what the user typed meanwhile stays. It puts the
   // focus in the first box unless the user has put it somewhere already.
   function Form_Load() {
+    // Opened as a file in a browser that runs the module after all: the problem again, not how to open the page.
+    if (location.protocol === 'file:') Text1[0].value = Text1[0].defaultValue;
     if (document.activeElement === document.body || document.activeElement === null) {
       Text2[0].focus();
       Text2[0].select();

@@ -2,9 +2,11 @@
 // list of scenarios runs in each: Debian's Chromium and Firefox ESR through puppeteer-core
 // (CDP and WebDriver BiDi), and WebKitGTK's MiniBrowser through WebKitWebDriver's plain
 // WebDriver HTTP calls, in its own Xvfb. None of them is downloaded.
-// A session: goto, reload, evaluate(fn, ...args) (fn may be async; its value comes back as
+// A session: goto, open(url) (starts loading, as an address typed in does, and returns at once), reload, evaluate(fn, ...args) (fn may be async; its value comes back as
 // JSON), inject(source) (a script past the page's policy), waitFor(fn, ...args), click(id), type(id, text), press(key) on the focused element,
-// setViewport(width, height, scale), screenshot(path), close(); version names the engine's build.
+// setViewport(width, height, scale), screenshot(path), openTab() (another session in a new tab of the same
+// browser, whose close() closes only that tab), close(), problems() (the console's errors and the pages'
+// uncaught exceptions so far, from every tab); version names the engine's build.
 import { spawn } from 'node:child_process';
 import { mkdtempSync, mkdirSync, rmSync, writeFileSync, existsSync } from 'node:fs';
 import { createServer } from 'node:net';
@@ -28,16 +30,18 @@ async function poll(probe, what) {
 
 const KEYS = { Enter: '\uE007', Tab: '\uE004' };
 
-function puppeteerSession(browser, page, profile) {
-  const problems = [];
+function puppeteerSession(browser, page, close, problems = []) {
   page.on('console', (m) => m.type() === 'error' && problems.push(m.text()));
   page.on('pageerror', (e) => problems.push(String(e)));
   page.setDefaultTimeout(WAIT);
   page.setDefaultNavigationTimeout(WAIT);
   const session = {
     page,
-    problems,
+    problems: async () => problems,
     goto: (url) => page.goto(url, { waitUntil: 'load' }),
+    open: async (url) => {
+      page.goto(url, { waitUntil: 'load' }).catch(() => {});
+    },
     reload: () => page.reload({ waitUntil: 'load' }),
     evaluate: (fn, ...args) => page.evaluate(fn, ...args),
     inject: (source) => page.evaluate(source),
@@ -47,12 +51,21 @@ function puppeteerSession(browser, page, profile) {
     press: (key) => page.keyboard.press(key),
     setViewport: (width, height, scale = 1) => page.setViewport({ width, height, deviceScaleFactor: scale }),
     screenshot: (path, { fullPage = false } = {}) => page.screenshot({ path, fullPage }),
-    close: async () => {
-      await browser.close();
-      rmSync(profile, { recursive: true, force: true });
+    openTab: async () => {
+      const tab = await browser.newPage();
+      return puppeteerSession(browser, tab, () => tab.close(), problems);
     },
+    close,
   };
   return session;
+}
+
+// The first tab's session, whose close() ends the browser and removes its profile.
+function firstSession(browser, page, profile) {
+  return puppeteerSession(browser, page, async () => {
+    await browser.close();
+    rmSync(profile, { recursive: true, force: true });
+  });
 }
 
 async function chromium({ language }) {
@@ -64,7 +77,7 @@ async function chromium({ language }) {
       '--disable-sync', '--no-first-run', `--accept-lang=${language}`],
   });
   const page = (await browser.pages())[0] ?? (await browser.newPage());
-  const session = puppeteerSession(browser, page, profile);
+  const session = firstSession(browser, page, profile);
   session.version = await browser.version();
   // What only Chromium can say: whether the page can be installed as an app.
   session.installabilityErrors = async () => {
@@ -82,7 +95,7 @@ async function firefox({ language }) {
     extraPrefsFirefox: { 'intl.accept_languages': language, 'intl.locale.requested': language },
   });
   const page = (await browser.pages())[0] ?? (await browser.newPage());
-  const session = puppeteerSession(browser, page, profile);
+  const session = firstSession(browser, page, profile);
   session.version = await browser.version();
   return session;
 }
@@ -93,6 +106,28 @@ const freePort = () => new Promise((resolve) => {
     server.close(() => resolve(port));
   });
 });
+
+// Run in a new document: puts in the listeners that collect its problems, as the console would
+// show them, and says whether it has loaded.
+function listening() {
+  if (window.korvaneOldDocument) return false;
+  if (!window.korvaneProblems) {
+    const problems = [];
+    window.korvaneProblems = problems;
+    addEventListener('error', (e) => problems.push(e.error ? String(e.error) : `failed to load ${e.target.src ?? e.target.href}`), true);
+    addEventListener('unhandledrejection', (e) => problems.push(`unhandled rejection: ${e.reason}`));
+    // WebKit's editing, as text is pasted into a box, tries a style attribute of its own there,
+    // from no source: the policy refuses it, with no effect on the text, and it is not the page's.
+    document.addEventListener('securitypolicyviolation', (e) => (e.violatedDirective !== 'style-src-attr' || e.sourceFile)
+      && problems.push(`refused by ${e.violatedDirective}: ${e.blockedURI} at ${e.sourceFile}:${e.lineNumber}`));
+    const error = console.error;
+    console.error = (...args) => {
+      problems.push(args.join(' '));
+      error.apply(console, args);
+    };
+  }
+  return document.readyState === 'complete';
+}
 
 const MINIBROWSER = '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
 
@@ -165,52 +200,86 @@ async function webkit({ language }) {
     const id = created.sessionId;
     const s = (path) => `/session/${id}${path}`;
     await call('POST', s('/timeouts'), { script: WAIT, pageLoad: WAIT });
-    const run = async (fn, args) => {
-      const script = `const done = arguments[arguments.length - 1];
-        const args = Array.prototype.slice.call(arguments, 0, -1);
-        Promise.resolve().then(() => (${fn}).apply(null, args))
-          .then((value) => done({ value: value === undefined ? null : value }), (error) => done({ error: String(error) }));`;
-      const answer = await call('POST', s('/execute/async'), { script, args });
-      if (answer?.error) throw new Error(answer.error);
-      return answer?.value ?? null;
+    // The tab that the driver's commands go to; a tab's session switches to its own first.
+    let current = await call('GET', s('/window'));
+    // Neither the driver nor the MiniBrowser it drives passes the console on, so each document
+    // collects its own problems, with listeners put in as soon as it is seen (while its module
+    // still downloads, as a rule), and they are read before it is left.
+    const problems = [];
+    const tab = (handle) => {
+      const inTab = async (method, path, body) => {
+        if (current !== handle) {
+          await call('POST', s('/window'), { handle });
+          current = handle;
+        }
+        return call(method, s(path), body);
+      };
+      // A function that returns no promise runs as a plain script: an asynchronous one started in a
+      // document that a navigation then replaces would never answer, and hold the session until
+      // the script time-out.
+      const run = async (fn, args) => {
+        if (!/^async\b/.test(String(fn))) {
+          return inTab('POST', '/execute/sync', { script: `return (${fn}).apply(null, arguments);`, args });
+        }
+        const script = `const done = arguments[arguments.length - 1];
+          const args = Array.prototype.slice.call(arguments, 0, -1);
+          Promise.resolve().then(() => (${fn}).apply(null, args))
+            .then((value) => done({ value: value === undefined ? null : value }), (error) => done({ error: String(error) }));`;
+        const answer = await inTab('POST', '/execute/async', { script, args });
+        if (answer?.error) throw new Error(answer.error);
+        return answer?.value ?? null;
+      };
+      const collected = async () => problems.push(...(await run(String(() => window.korvaneProblems?.splice(0) ?? []), [])
+        .catch(() => [])));
+      // Marks the document, navigates, and waits for a new document that has loaded.
+      const loaded = async (navigate) => {
+        await collected();
+        await run(String(() => { window.korvaneOldDocument = true; }), []).catch(() => {});
+        await navigate();
+        await poll(() => run(String(listening), []).catch(() => false), 'the page to load');
+      };
+      const element = async (elementId) => {
+        const found = await inTab('POST', '/element', { using: 'css selector', value: `#${elementId}` });
+        return Object.values(found)[0];
+      };
+      return {
+        version: `WebKitGTK ${created.capabilities.browserVersion}`,
+        problems: async () => {
+          await collected();
+          return problems;
+        },
+        goto: (url) => loaded(() => inTab('POST', '/url', { url })),
+        open: async (url) => {
+          await collected();
+          await inTab('POST', '/url', { url });
+        },
+        reload: () => loaded(() => inTab('POST', '/refresh', {})),
+        evaluate: (fn, ...args) => run(fn, args),
+        // A script run by the driver as it stands, which the page's policy cannot refuse.
+        inject: (source) => inTab('POST', '/execute/sync', { script: source, args: [] }),
+        waitFor: (fn, ...args) => poll(() => run(fn, args).catch(() => false), String(fn)),
+        click: async (elementId) => inTab('POST', `/element/${await element(elementId)}/click`, {}),
+        type: async (elementId, text) => inTab('POST', `/element/${await element(elementId)}/value`, { text }),
+        press: async (key) => {
+          const active = await inTab('GET', '/element/active');
+          return inTab('POST', `/element/${Object.values(active)[0]}/value`, { text: KEYS[key] ?? key });
+        },
+        // The view takes the window's size; a scale other than 1 is not offered here.
+        setViewport: async (width, height) => {
+          await inTab('POST', '/window/rect', { width, height });
+          await poll(() => run(String((w) => innerWidth === w), [width]), `a view ${width} wide`);
+        },
+        screenshot: async (path) => writeFileSync(path, Buffer.from(await inTab('GET', '/screenshot'), 'base64')),
+        openTab: async () => tab((await inTab('POST', '/window/new', { type: 'tab' })).handle),
+        close: async () => {
+          if (handle !== first) return inTab('DELETE', '/window');
+          await call('DELETE', s('')).catch(() => {});
+          return stop();
+        },
+      };
     };
-    // Marks the document, navigates, and waits for a new document that has loaded.
-    const loaded = async (navigate) => {
-      await run(String(() => { window.korvaneOldDocument = true; }), []).catch(() => {});
-      await navigate();
-      await poll(() => run(String(() => !window.korvaneOldDocument && document.readyState === 'complete'), [])
-        .catch(() => false), 'the page to load');
-    };
-    const element = async (elementId) => {
-      const found = await call('POST', s('/element'), { using: 'css selector', value: `#${elementId}` });
-      return Object.values(found)[0];
-    };
-    const session = {
-      version: `WebKitGTK ${created.capabilities.browserVersion}`,
-      problems: [],
-      goto: (url) => loaded(() => call('POST', s('/url'), { url })),
-      reload: () => loaded(() => call('POST', s('/refresh'), {})),
-      evaluate: (fn, ...args) => run(fn, args),
-      // A script run by the driver as it stands, which the page's policy cannot refuse.
-      inject: (source) => call('POST', s('/execute/sync'), { script: source, args: [] }),
-      waitFor: (fn, ...args) => poll(() => run(fn, args).catch(() => false), String(fn)),
-      click: async (elementId) => call('POST', s(`/element/${await element(elementId)}/click`), {}),
-      type: async (elementId, text) => call('POST', s(`/element/${await element(elementId)}/value`), { text }),
-      press: async (key) => {
-        const active = await call('GET', s('/element/active'));
-        return call('POST', s(`/element/${Object.values(active)[0]}/value`), { text: KEYS[key] ?? key });
-      },
-      // The view takes the window's size; a scale other than 1 is not offered here.
-      setViewport: async (width, height) => {
-        await call('POST', s('/window/rect'), { width, height });
-        await poll(() => run(String((w) => innerWidth === w), [width]), `a view ${width} wide`);
-      },
-      screenshot: async (path) => writeFileSync(path, Buffer.from(await call('GET', s('/screenshot')), 'base64')),
-      close: async () => {
-        await call('DELETE', s('')).catch(() => {});
-        await stop();
-      },
-    };
+    const first = current;
+    const session = tab(first);
     await session.setViewport(800, 600);
     return session;
   } catch (error) {

@@ -1,9 +1,10 @@
 // A static web host for the page's tests and benchmark: serves one folder on
 // 127.0.0.1 at a free port, as a plain host would (file types, validators and
-// "not modified", gzip for the compressible files when asked), and counts the
-// bodies it sends per path and their bytes. For the tests it can also misbehave
-// as real hosts do: a file missing, sent with another type, its connection cut,
-// or held back until released.
+// "not modified", gzip for the compressible files when asked), counts the
+// bodies it sends per path and their bytes, and lists every request. For the tests
+// it can also misbehave as real hosts do: a file missing, sent with another type,
+// its connection cut, or held back until released, or the whole host out of reach;
+// and send a host's own headers.
 import { createHash } from 'node:crypto';
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
@@ -19,17 +20,22 @@ const TYPES = {
 const COMPRESSED = new Set(['.html', '.css', '.mjs', '.js', '.wasm', '.webmanifest', '.txt']);
 
 // options.missing: paths answered 404; options.types: { path: Content-Type }; options.cut: paths
-// whose connection is closed without an answer; options.held: paths answered only after hold's release.
-export async function serve(root, { gzip = false, missing = [], types = {}, cut = [], held = [] } = {}) {
+// whose connection is closed without an answer; options.held: paths answered only after hold's release;
+// options.headers: { path: { header: value } }; options.down: no answer at all. The test may change
+// the options while the host runs.
+export async function serve(root, options = {}) {
   const sent = new Map(); // path -> bytes on the wire
   const checked = new Map(); // path -> bytes of those sent to requests that asked to check with the host
   const bodies = new Map(); // path -> number of full answers (not "not modified")
+  const requests = []; // every request's path, in order
   const zipped = new Map(); // compressed once, as a host that keeps .gz files beside the originals
   let release;
   const hold = new Promise((resolve) => { release = resolve; });
   const server = createServer(async (request, response) => {
+    const { gzip = false, missing = [], types = {}, cut = [], held = [], headers: own = {}, down = false } = options;
     const path = decodeURIComponent(new URL(request.url, 'http://host').pathname);
-    if (cut.includes(path)) {
+    requests.push(path);
+    if (down || cut.includes(path)) {
       request.socket.destroy();
       return;
     }
@@ -40,12 +46,13 @@ export async function serve(root, { gzip = false, missing = [], types = {}, cut 
       if (!file.startsWith(normalize(root)) || missing.includes(path)) throw new Error('not here');
       body = await readFile(file);
     } catch {
-      response.writeHead(404).end();
+      // A host's error page, labelled as the file asked for where the test says so.
+      response.writeHead(404, { 'Content-Type': types[path] ?? TYPES['.html'] }).end('<!doctype html><title>Not found</title>');
       return;
     }
     const etag = `"${createHash('sha256').update(body).digest('hex').slice(0, 20)}"`;
     const type = types[path] ?? TYPES[extname(file)] ?? 'application/octet-stream';
-    const headers = { 'Content-Type': type, 'Cache-Control': 'no-cache', ETag: etag };
+    const headers = { 'Content-Type': type, 'Cache-Control': 'no-cache', ETag: etag, ...own[path] };
     if (request.headers['if-none-match'] === etag) {
       response.writeHead(304, headers).end();
       return;
@@ -66,6 +73,7 @@ export async function serve(root, { gzip = false, missing = [], types = {}, cut 
     sent,
     checked,
     bodies,
+    requests,
     release,
     close: () => new Promise((resolve) => {
       server.close(resolve);
