@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Korvane's Windows Installer package from windows/korvane.wxs, with Debian's wixl.
 
-In: the version (major.minor.patch), Korvane.exe, the icon, the publisher and the product
-family. Out: the .msi, the same bytes from the same inputs wherever and whenever it is built.
+In: the version (major.minor.patch), Korvane.exe, the package's custom action DLL
+(windows/msi_action.cpp), the icon, the publisher and the product family. Out: the .msi, the same bytes from the same inputs wherever and whenever it is built.
 wixl draws a new package code and writes the build's time into the summary information on
 every run, and the cabinet dates Korvane.exe by its file time: the file is staged with the
 release's time (SOURCE_DATE_EPOCH, or 1 January 1980 without it), and the summary
@@ -10,7 +10,7 @@ information's times and package code are then written over, in place. The produc
 derived from the version and the package code from the package's own bytes, so both change
 exactly when they must.
 
-Usage: build_msi.py VERSION KORVANE_EXE ICON PUBLISHER PRODUCT OUT_MSI
+Usage: build_msi.py VERSION KORVANE_EXE ACTION_DLL ICON PUBLISHER PRODUCT OUT_MSI
 """
 import hashlib
 import os
@@ -84,7 +84,7 @@ def pin_summary(msi, epoch, namespace):
 
 
 def main():
-    version, exe, icon, publisher, product, out = sys.argv[1:7]
+    version, exe, action, icon, publisher, product, out = sys.argv[1:8]
     epoch = int(os.environ.get("SOURCE_DATE_EPOCH") or DOS_EPOCH)
     namespace = upgrade_code()
     out = pathlib.Path(out).resolve()
@@ -92,6 +92,7 @@ def main():
         staged = pathlib.Path(staging)
         shutil.copyfile(exe, staged / "Korvane.exe")
         os.utime(staged / "Korvane.exe", (epoch, epoch))
+        shutil.copyfile(action, staged / "korvane_msi.dll")
         shutil.copyfile(icon, staged / "korvane.ico")
         built = staged / out.name
         defines = {"Version": version, "ProductCode": guid(namespace, "product " + version), "Publisher": publisher,
