@@ -2,7 +2,9 @@
 """Korvane's Windows Installer package from windows/korvane.wxs, with Debian's wixl.
 
 In: the version (major.minor.patch), Korvane.exe, the package's custom action DLL
-(windows/msi_action.cpp), the icon, the publisher and the product family. Out: the .msi, the same bytes from the same inputs wherever and whenever it is built.
+(windows/msi_action.cpp), the icon, the publisher and the product family. Out: the .msi,
+the same bytes from the same inputs wherever and whenever it is built.
+
 wixl draws a new package code and writes the build's time into the summary information on
 every run, and the cabinet dates Korvane.exe by its file time: the file is staged with the
 release's time (SOURCE_DATE_EPOCH, or 1 January 1980 without it), and the summary

@@ -542,6 +542,7 @@ def check_msi(wine, msi, setup, exe, peek, out):
     check(msiexec("/i", newer) == 0, "the upgrade failed")
     upgraded = state()
     check(list(upgraded[2]) == [second["ProductCode"]], f"after the upgrade: {list(upgraded[2])}")
+    check(str(folder / "Korvane.exe") in upgraded[0] and upgraded[1], "the upgrade left no program or no shortcut")
     check(upgraded[2][second["ProductCode"]]["DisplayVersion"][1] == second["ProductVersion"], "the upgraded version")
     check(msiexec("/i", msi) == failure, "the older package installed over the newer")
     check(state() == upgraded, "the refused older package changed the installation")
@@ -551,7 +552,8 @@ def check_msi(wine, msi, setup, exe, peek, out):
     left = [p for p in after - before if p.is_file() or any(t in p.name.lower() for t in traces)]
     check(not left, f"left behind: {sorted(map(str, left))[:5]}")
     registry_after = registry_text(wine, scratch)
-    check(not [t for t in traces if t in registry_after], f"left in the registry: {[t for t in traces if t in registry_after]}")
+    left = [t for t in traces if t in registry_after]
+    check(not left, f"left in the registry: {left}")
 
     # Another folder, given on the command line.
     check(msiexec("/i", msi, r"INSTALLDIR=C:\Korvane MSI") == 0, "the install into another folder failed")
