@@ -503,7 +503,9 @@ def check_msi(wine, msi, setup, exe, peek, out):
         return {path: seen for path, seen in files(drive / "users").items() if "/temp/" not in path.lower()}
 
     def msiexec(*args):
-        return wine.run("msiexec", *args, "/qn", timeout=180).returncode
+        code = wine.run("msiexec", *args, "/qn", timeout=180).returncode
+        print(f"msiexec {' '.join(map(str, args))} /qn: exit code {code}")
+        return code
 
     def state():
         return install_state(wine, folder, shortcut)[:2] + (msi_entries(wine),)
