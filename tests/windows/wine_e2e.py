@@ -504,7 +504,7 @@ def check_msi(wine, msi, setup, exe, peek, out):
 
     def msiexec(*args):
         code = wine.run("msiexec", *args, "/qn", timeout=180).returncode
-        print(f"msiexec {' '.join(map(str, args))} /qn: exit code {code}")
+        print(f"msiexec {' '.join(getattr(a, 'name', a) for a in args)} /qn: exit code {code}")
         return code
 
     def state():
