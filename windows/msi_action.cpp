@@ -32,8 +32,7 @@ bool Running(const wchar_t *program) {
 extern "C" __declspec(dllexport) UINT __stdcall FindInstalledKorvane(MSIHANDLE install) {
   static wchar_t component[kLongest], program[kLongest], folder[kLongest];
   DWORD length = kLongest;
-  if (MsiGetPropertyW(install, L"KORVANE_PROGRAM_COMPONENT", component, &length) != ERROR_SUCCESS)
-    return ERROR_SUCCESS;
+  if (MsiGetPropertyW(install, L"KORVANE_PROGRAM_COMPONENT", component, &length) != ERROR_SUCCESS) return ERROR_SUCCESS;
   length = kLongest;
   if (MsiLocateComponentW(component, program, &length) != INSTALLSTATE_LOCAL) return ERROR_SUCCESS;
   length = kLongest;
