@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Rebuilds the release of HEAD twice, in two fresh clones at different paths, one after the
 # other and with another time zone, locale and umask for the second, both signed with a
-# throwaway key made here, and compares their SHA256SUMS. Where they differ, Debian's diffoscope shows what differs in the first file that
-# does, and the check fails. The first build's package must also be clean under lintian.
+# throwaway key made here, and compares their SHA256SUMS. Where they differ, Debian's
+# diffoscope shows what differs in the first file that does, and the check fails. Then each
+# signature must verify, and the signed program must work under Wine. The first build's
+# package must also be clean under lintian.
 #   scripts/compare-releases.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
