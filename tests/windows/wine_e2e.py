@@ -534,13 +534,14 @@ def check_msi(wine, msi, setup, exe, peek, out):
     changed = set(profiles().items()) ^ set(untouched.items())
     check(not changed, f"the package wrote into a user's profile: {sorted(changed)[:3]}")
     check(packed(first["ProductCode"]).lower() in registry_text(wine, scratch), "the registry shows no package")
+    installed = state()
     check(wine.run(setup, "/S", timeout=120).returncode == 2, "the setup program ran beside the package's installation")
+    check(state() == installed, "the refused setup program changed the installation")
 
     # The installed program computes; while it runs, nothing is upgraded or removed.
     program = Program(wine, folder / "Korvane.exe", peek, LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
     program.click("Command1_0")
     program.wait_text("Text1_0", ENGLISH_REPORT, "Изчисли in the installed program")
-    installed = state()
     check(msiexec("/i", newer) == failure, "an upgrade over the running Korvane did not fail")
     check(msiexec("/x", msi) == failure, "a removal under the running Korvane did not fail")
     check(state() == installed, "a refused upgrade or removal changed the installation")
