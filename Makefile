@@ -91,13 +91,16 @@ bench-web: web node_modules/.package-lock.json
 
 .PHONY: release check-release
 
-# A release of the commit at HEAD in dist/: the Debian package, Korvane.exe, its installer,
-# the site and the source as tarballs, and SHA256SUMS. Refuses a tree with uncommitted changes.
+# A release of the commit at HEAD in dist/: the Debian package, Korvane.exe, its setup program
+# and MSI, the site and the source as tarballs, and SHA256SUMS. Refuses a tree with uncommitted
+# changes. make release SIGN_PKCS12=<file> SIGN_PASSWORD_FILE=<file> signs the Windows files
+# (make hands both to scripts/release.sh in its environment).
 release:
 	@scripts/install-deps.sh web windows release
 	@scripts/release.sh
 
-# Two releases of HEAD in two fresh clones at different paths and times must be identical.
+# Two releases of HEAD in two fresh clones at different paths and times, signed with a
+# throwaway key, must be identical, and their signatures must verify.
 check-release:
 	@scripts/install-deps.sh web windows release
 	@scripts/compare-releases.sh

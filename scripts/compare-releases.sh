@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Rebuilds the release of HEAD twice, in two fresh clones at different paths, one after the
-# other and with another time zone, locale and umask for the second, and compares their
-# SHA256SUMS. Where they differ, Debian's diffoscope shows what differs in the first file that
-# does, and the check fails. The first build's package must also be clean under lintian.
+# other and with another time zone, locale and umask for the second, both signed with a
+# throwaway key made here, and compares their SHA256SUMS. Where they differ, Debian's
+# diffoscope shows what differs in the first file that does, and the check fails. Then each
+# signature must verify, and the signed program must work under Wine. The first build's
+# package must also be clean under lintian.
 #   scripts/compare-releases.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,6 +23,17 @@ clone() {
 }
 clone "$first"
 (umask 0077 && clone "$second")
+
+# The throwaway signing key: a certificate of its own, the key and certificate in a PKCS#12
+# file under a random password, all outside both clones.
+keys=$tmp/keys
+mkdir -m 700 "$keys"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/signer.key" -out "$keys/signer.crt" -days 2 \
+  -subj "/CN=Korvane release check" 2>/dev/null
+head -c 24 /dev/urandom | base64 >"$keys/password"
+openssl pkcs12 -export -inkey "$keys/signer.key" -in "$keys/signer.crt" -passout "file:$keys/password" \
+  -out "$keys/signer.p12"
+export SIGN_PKCS12=$keys/signer.p12 SIGN_PASSWORD_FILE=$keys/password
 
 # build NAME FOLDER ENV...: one release, its output in NAME.log, its time printed.
 build() {
@@ -65,6 +78,17 @@ else
   diffoscope --no-progress --exclude-directory-metadata=yes --text - "$a" "$b" 2>&1 | head -n 300 >&2 || true
   exit 1
 fi
+
+# The signatures, as a user's Windows would check them, and the signed program at work under
+# Wine; peek.exe reads its window from inside Wine.
+release_build=("$first"/build-release/korvane-*/build-dist-windows)
+cmake --build "${release_build[0]}" --target peek >/dev/null
+if grep -rqF -f "$keys/password" "$first/build-release" "$tmp"/*.log; then
+  echo "compare-releases: the signing password is in the build folder or a log" >&2
+  exit 1
+fi
+/usr/bin/python3 "$first/tests/windows/signed_release.py" "$first/dist" "$keys/signer.crt" \
+  "${release_build[0]}/tests/windows/peek.exe"
 
 # The release's own package, as a school's administrator would check it.
 deb=$(ls "$first"/dist/korvane_*.deb)

@@ -37,6 +37,9 @@ windows_packages=(
   scons patch zlib1g-dev
   # the photograph's JPEG decoder, header only
   libstb-dev
+  # the Windows Installer package (wixl), its reader (msitools) and the writer of its pinned summary
+  # information (python3-olefile), and Authenticode signing of a release (osslsigncode)
+  wixl msitools python3-olefile osslsigncode
 )
 release_packages=(
   # make release and its check: the source from git, and Debian's report of where two builds differ

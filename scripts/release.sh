@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds a release of the commit at HEAD into dist/: the Debian package, Korvane.exe and its
-# installer, the site as a tarball, the source as a tarball, and SHA256SUMS over them.
+# Builds a release of the commit at HEAD into dist/: the Debian package, Korvane.exe, its
+# setup program and its MSI, the site as a tarball, the source as a tarball, and SHA256SUMS
+# over them.
 #
 # The build starts from the source tarball itself (git archive of the commit, unpacked under
 # build-release/), so nothing outside the commit can reach it, and uses its own build folders.
@@ -8,6 +9,8 @@
 # time, user or host: two clones of one commit give the same bytes.
 #
 #   scripts/release.sh     refuses to run with uncommitted or untracked files
+#   SIGN_PKCS12=<file> SIGN_PASSWORD_FILE=<file> scripts/release.sh
+#                          signs the Windows files with that key (make release SIGN_PKCS12=... passes them)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
@@ -34,6 +37,22 @@ export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C.UTF-8
 unset LANGUAGE
 umask 022
 
+# Signing, where a key is given: its files stay where they are, outside the tree, and are
+# named to the build only through its environment (scripts/sign.sh).
+sign=OFF
+if [ -n "${SIGN_PKCS12:-}${SIGN_PASSWORD_FILE:-}" ]; then
+  for file in "${SIGN_PKCS12:-}" "${SIGN_PASSWORD_FILE:-}"; do
+    [ -f "$file" ] && [ -r "$file" ] ||
+      { echo "release: signing needs SIGN_PKCS12 and SIGN_PASSWORD_FILE, each a readable file" >&2; exit 1; }
+    case "$(realpath "$file")/" in
+      "$top"/*) echo "release: keep the signing key and its password outside the source tree" >&2; exit 1 ;;
+    esac
+  done
+  export KORVANE_SIGN_PKCS12 KORVANE_SIGN_PASSWORD_FILE
+  KORVANE_SIGN_PKCS12=$(realpath "$SIGN_PKCS12") KORVANE_SIGN_PASSWORD_FILE=$(realpath "$SIGN_PASSWORD_FILE")
+  sign=ON
+fi
+
 name=korvane-$version
 work=$top/build-release
 dist=$top/dist
@@ -51,7 +70,7 @@ src=$work/$name
 # Three builds from the unpacked source, each in its own folder beside it.
 (cd "$src" && cmake --preset dist-linux >/dev/null && cmake --build --preset dist-linux)
 (cd "$src" && cmake --preset dist-web >/dev/null && cmake --build --preset dist-web)
-(cd "$src" && cmake --preset dist-windows >/dev/null && cmake --build --preset dist-windows)
+(cd "$src" && cmake --preset dist-windows -DKORVANE_SIGN=$sign >/dev/null && cmake --build --preset dist-windows)
 
 # The Debian package, with CPack (which dates its members by SOURCE_DATE_EPOCH).
 cpack --config "$src/build-dist-linux/CPackConfig.cmake" -B "$work/package" >/dev/null
@@ -59,7 +78,13 @@ debs=("$work"/package/korvane_"$version"_*.deb)
 [ "${#debs[@]}" -eq 1 ] && [ -f "${debs[0]}" ] || { echo "release: expected one Debian package, found: ${debs[*]}" >&2; exit 1; }
 cp "${debs[0]}" "$dist/"
 
-cp "$src/build-dist-windows/Korvane.exe" "$src/build-dist-windows/Korvane-$version-setup.exe" "$dist/"
+cp "$src/build-dist-windows/Korvane.exe" "$src/build-dist-windows/Korvane-$version-setup.exe" \
+   "$src/build-dist-windows/Korvane-$version-x64.msi" "$dist/"
+if [ "$sign" = ON ]; then
+  echo "release: Korvane.exe, the setup program, its uninstaller and the MSI are signed, dated by the commit"
+else
+  echo "release: unsigned: no signing key given (make release SIGN_PKCS12=<file> SIGN_PASSWORD_FILE=<file> signs)"
+fi
 
 # The site, as one folder named after the release: members sorted, owned by root, dated by
 # the commit, modes from nothing but the files' kind; gzip without a name or a time.
@@ -77,5 +102,6 @@ gxx=$(dpkg -S "$(readlink -f "$(command -v g++)")" 2>/dev/null | cut -d: -f1)
 dpkg-query -W -f='  ${Package} ${Version}\n' cmake ninja-build $gxx qt6-base-dev \
   ${wasm_llvm:+clang-$wasm_llvm lld-$wasm_llvm libc++-$wasm_llvm-dev-wasm32} wasi-libc woff2 python3-fonttools \
   python3-pil g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 libstb-dev nsis scons \
+  wixl msitools python3-olefile osslsigncode \
   dpkg-dev git gzip tar 2>/dev/null || true
 sed 's/^/  the installer stub and makensis from /' "$src"/build-dist-windows/nsis/src/nsis-*/.patched 2>/dev/null || true

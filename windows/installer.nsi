@@ -54,6 +54,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 
 LangString KorvaneRuns ${LANG_BULGARIAN} "Korvane е отворен. Затворете го и натиснете „Повторен опит“."
 LangString KorvaneRuns ${LANG_ENGLISH} "Korvane is open. Close it, then press Retry."
+!include "${__FILEDIR__}\beside_msi.nsh"
 
 ; Waits until no Korvane window is open: asks the user, or, silent, ends with exit code 2.
 !macro WaitForKorvaneToClose
@@ -76,6 +77,7 @@ LangString KorvaneRuns ${LANG_ENGLISH} "Korvane is open. Close it, then press Re
 Function .onInit
   SetRegView 64
   !insertmacro MUI_LANGDLL_DISPLAY
+  !insertmacro RefuseBesideTheMsiInstallation
   !insertmacro WaitForKorvaneToClose
 FunctionEnd
 

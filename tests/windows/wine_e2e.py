@@ -13,6 +13,10 @@ shortcut, "Apps & features" entry, the installed program opens, install and
 uninstall refused while it runs, silent uninstall leaves nothing behind; the setup
 program and its uninstaller carry a base relocation for every address they hold. The
 controls' texts and the clipboard are read from inside Wine by the companion peek.exe.
+The Windows Installer package (beside the setup program): silent install with shortcut,
+entry and icon, the installed program computes, refused beside the setup program's
+installation, while Korvane runs and when older, a newer one built here upgrades in place,
+and removal leaves no file, folder or registry key.
 A private Wine prefix is made for the run and removed after it.
 
 Usage: wine_e2e.py KORVANE_EXE SETUP_EXE PEEK_EXE OUTPUT_FOLDER
@@ -432,6 +436,141 @@ def check_installer(wine, setup, exe, peek):
           f"setup and uninstaller relocatable ({relocations[0]} and {relocations[1]} base relocations)")
 
 
+def msi_properties(msi):
+    """The package's Property table, as msiinfo exports it."""
+    table = subprocess.run(["msiinfo", "export", str(msi), "Property"], check=True, capture_output=True,
+                           text=True).stdout
+    return dict(line.split("\t", 1) for line in table.splitlines()[3:] if "\t" in line)
+
+
+def packed(code):
+    """A GUID as Windows Installer writes it into registry key names: each of the first three
+    groups reversed, then the two digits of each remaining byte swapped."""
+    digits = code.strip("{}").replace("-", "")
+    return (digits[7::-1] + digits[11:7:-1] + digits[15:11:-1] +
+            "".join(digits[i + 1] + digits[i] for i in range(16, 32, 2)))
+
+
+def registry_text(wine, scratch):
+    """HKLM\\Software and HKCU as reg exports them, in one text."""
+    text = ""
+    for key in (r"HKLM\Software", "HKCU"):
+        wine.run("reg", "export", key, "Z:" + str(scratch).replace("/", "\\"), "/y", timeout=120)
+        text += scratch.read_bytes().decode("utf-16", "replace")
+    return text.lower()
+
+
+def msi_entries(wine):
+    """The Apps & features entries that Windows Installer made for Korvane, by product code."""
+    keys = wine.run("reg", "query", UNINSTALL_KEY.rsplit("\\", 1)[0]).stdout.decode("utf-8", "replace").split()
+    entries = {}
+    for key in (k for k in keys if k.endswith("}")):
+        values = registry(wine, key)
+        if values and values.get("DisplayName", ("", ""))[1] == "Korvane":
+            entries[key.rsplit("\\", 1)[1]] = values
+    return entries
+
+
+def check_msi(wine, msi, setup, exe, peek, out):
+    """The Windows Installer package, as a school's IT runs it: silent, per machine, refused
+    beside the setup program's installation and while Korvane runs, upgraded in place by a
+    newer package built here, refusing an older one, and removed without a trace."""
+    drive = wine.prefix / "drive_c"
+    folder = drive / "Program Files" / "Korvane"
+    shortcut = drive / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Korvane.lnk"
+    failure = 1603 & 0xFF  # Windows Installer's "fatal error"; Wine passes on the exit code's low byte
+    first = msi_properties(msi)
+    major, minor, patch = first["ProductVersion"].split(".")
+    version = f"{major}.{minor}.{int(patch) + 1}"
+    newer = out / f"Korvane-{version}-x64.msi"
+    record = {k.decode(): v.decode() for info in pefile.PE(str(exe)).FileInfo[0] if info.Key == b"StringFileInfo"
+              for table in info.StringTable for k, v in table.entries.items()}
+    subprocess.run([sys.executable, ROOT / "windows" / "build_msi.py", version, exe,
+                    setup.parent / "windows" / "korvane_msi.dll", ROOT / "assets" / "korvane.ico",
+                    record["CompanyName"], record["ProductName"], newer], check=True)
+    second = msi_properties(newer)
+    check(second["UpgradeCode"] == first["UpgradeCode"] and second["ProductCode"] != first["ProductCode"],
+          "the newer package does not share the upgrade code, or keeps the product code")
+    codes = [first["UpgradeCode"], first["ProductCode"], second["ProductCode"]]
+    traces = ["korvane"] + [c.lower() for c in codes] + [packed(c).lower() for c in codes]
+    scratch = out / "registry.reg"
+    registry_before = registry_text(wine, scratch)
+    check(not [t for t in traces if t in registry_before], "Korvane is in the registry before the package")
+    before = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
+
+    def profiles():
+        """The users' profiles, but for their TEMP, where Windows Installer unpacks as it works."""
+        return {path: seen for path, seen in files(drive / "users").items() if "/temp/" not in path.lower()}
+
+    def msiexec(*args):
+        code = wine.run("msiexec", *args, "/qn", timeout=180).returncode
+        print(f"msiexec {' '.join(getattr(a, 'name', a) for a in args)} /qn: exit code {code}")
+        return code
+
+    def state():
+        return install_state(wine, folder, shortcut)[:2] + (msi_entries(wine),)
+
+    # Beside the setup program's installation, the package refuses; and the other way round.
+    check(wine.run(setup, "/S", timeout=120).returncode == 0, "the setup program failed")
+    check(msiexec("/i", msi) == failure, "the package installed beside the setup program's installation")
+    check(not msi_entries(wine), "the refused package left an entry")
+    # Run in place, the uninstaller is waited for; what it leaves is the caller's to delete.
+    wine.run(folder / "uninstall.exe", "/S", r"_?=C:\Program Files\Korvane", timeout=120)
+    shutil.rmtree(folder, ignore_errors=True)
+
+    untouched = profiles()
+    check(msiexec("/i", msi) == 0, "the silent install failed")
+    check((folder / "Korvane.exe").read_bytes() == exe.read_bytes(), "Korvane.exe is not installed")
+    check(shortcut.is_file() and "Korvane.exe" in shortcut.read_bytes().decode("latin-1"), "no shortcut")
+    entries = msi_entries(wine)
+    check(list(entries) == [first["ProductCode"]], f"Apps & features: {list(entries)}")
+    entry = entries[first["ProductCode"]]
+    for name, value in {"DisplayVersion": first["ProductVersion"], "Publisher": record["CompanyName"],
+                        "WindowsInstaller": "0x1"}.items():
+        check(entry.get(name, ("", ""))[1] == value, f"Apps & features: {name} is {entry.get(name)}")
+    product = registry(wine, rf"HKLM\Software\Classes\Installer\Products\{packed(first['ProductCode'])}")
+    icon = drive / product["ProductIcon"][1].removeprefix("C:\\").replace("\\", "/")
+    check(icon.read_bytes() == (ROOT / "assets" / "korvane.ico").read_bytes(), f"the entry's icon {icon}")
+    changed = set(profiles().items()) ^ set(untouched.items())
+    check(not changed, f"the package wrote into a user's profile: {sorted(changed)[:3]}")
+    check(packed(first["ProductCode"]).lower() in registry_text(wine, scratch), "the registry shows no package")
+    installed = state()
+    check(wine.run(setup, "/S", timeout=120).returncode == 2, "the setup program ran beside the package's installation")
+    check(state() == installed, "the refused setup program changed the installation")
+
+    # The installed program computes; while it runs, nothing is upgraded or removed.
+    program = Program(wine, folder / "Korvane.exe", peek, LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
+    program.click("Command1_0")
+    program.wait_text("Text1_0", ENGLISH_REPORT, "Изчисли in the installed program")
+    check(msiexec("/i", newer) == failure, "an upgrade over the running Korvane did not fail")
+    check(msiexec("/x", msi) == failure, "a removal under the running Korvane did not fail")
+    check(state() == installed, "a refused upgrade or removal changed the installation")
+    program.close()
+
+    check(msiexec("/i", newer) == 0, "the upgrade failed")
+    upgraded = state()
+    check(list(upgraded[2]) == [second["ProductCode"]], f"after the upgrade: {list(upgraded[2])}")
+    check(str(folder / "Korvane.exe") in upgraded[0] and upgraded[1], "the upgrade left no program or no shortcut")
+    check(upgraded[2][second["ProductCode"]]["DisplayVersion"][1] == second["ProductVersion"], "the upgraded version")
+    check(msiexec("/i", msi) == failure, "the older package installed over the newer")
+    check(state() == upgraded, "the refused older package changed the installation")
+
+    check(msiexec("/x", newer) == 0, "the silent removal failed")
+    after = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
+    left = [p for p in after - before if p.is_file() or any(t in p.name.lower() for t in traces)]
+    check(not left, f"left behind: {sorted(map(str, left))[:5]}")
+    registry_after = registry_text(wine, scratch)
+    left = [t for t in traces if t in registry_after]
+    check(not left, f"left in the registry: {left}")
+
+    # Another folder, given on the command line.
+    check(msiexec("/i", msi, r"INSTALLDIR=C:\Korvane MSI") == 0, "the install into another folder failed")
+    check((drive / "Korvane MSI" / "Korvane.exe").is_file() and not folder.exists(), "INSTALLDIR was not kept")
+    check(msiexec("/x", msi) == 0 and not (drive / "Korvane MSI").exists(), "the removal from another folder")
+    print(f"MSI: {msi.stat().st_size} bytes; silent install, upgrade to {second['ProductVersion']} in place, older "
+          "package, setup program beside it and running Korvane refused, removal without a trace, INSTALLDIR")
+
+
 def main():
     exe, setup, peek, out = (pathlib.Path(a).resolve() for a in sys.argv[1:5])
     started = time.monotonic()
@@ -506,6 +645,7 @@ def run_all(wine, exe, setup, peek, out):
     wine.stop()
 
     check_installer(wine, setup, exe, peek)
+    check_msi(wine, setup.with_name(setup.name.replace("-setup.exe", "-x64.msi")), setup, exe, peek, out)
 
 
 if __name__ == "__main__":
