@@ -72,7 +72,7 @@ rm -rf --one-file-system "$run" "$pristine.new"
 release=$(mktemp -d)
 chmod 755 "$release"  # apt downloads as its own unprivileged user
 if /usr/lib/apt/apt-helper -qq download-file "$mirror/dists/$suite/InRelease" "$release/InRelease" >/dev/null 2>&1; then
-  archive_now=$(grep -m2 -E '^(Version|Date):' "$release/InRelease" | tr '\n' ' ')
+  archive_now=$(grep -m2 -E '^(Version|Date):' "$release/InRelease" | paste -sd ' ')
 else
   archive_now=
   echo "check-debian13: warning: cannot read $mirror/dists/$suite/InRelease; the root is not checked for a newer release" >&2
