@@ -8,10 +8,13 @@ Return, Tab, Space, the two buttons, the error line, the copy from the problem
 box by keyboard and by its menu, the focus after Tab and after minimise and
 restore, the problem box's accessible name (where Wine keeps it), and the report
 in an English and a Bulgarian regional setting and with the user's own symbols;
-then at 150 %. The installer: into a chosen folder, which a second install keeps,
-shortcut, "Apps & features" entry, the installed program opens, install and
-uninstall refused while it runs, silent uninstall leaves nothing behind; the setup
-program and its uninstaller carry a base relocation for every address they hold. The
+then at 150 %. The installer: a folder with another program's uninstall.exe
+refused; into a chosen folder, which a second install keeps, shortcut, "Apps &
+features" entry counting Korvane's files only, the installed program opens, install
+and uninstall refused while Korvane runs or its file is held open, an install into
+another folder removes the first, an uninstaller left elsewhere keeps the entry,
+silent uninstall leaves nothing behind; the setup program and its uninstaller carry a
+base relocation for every address they hold. The
 controls' texts and the clipboard are read from inside Wine by the companion peek.exe.
 A private Wine prefix is made for the run and removed after it.
 
@@ -375,16 +378,31 @@ def registry(wine, key):
     return values
 
 
-def install_state(wine, folder, shortcut):
-    """What an install leaves: its files with size and time, the shortcut, the Apps & features entry."""
-    return files(folder) if folder.exists() else {}, shortcut.exists(), registry(wine, UNINSTALL_KEY)
-
-
 def check_installer(wine, setup, exe, peek):
     drive = wine.prefix / "drive_c"
     before = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
-    chosen = drive / "Korvane"  # a folder of the user's choice, then kept by the next install
     shortcut = drive / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Korvane.lnk"
+    chosen, moved, other, stale = (drive / name for name in ("Korvane", "Moved", "Other", "Stale"))
+
+    def state(*folders):
+        """What an install leaves: the folders' files with size and time, the shortcut, the entry."""
+        return [files(f) if f.exists() else {} for f in folders], shortcut.exists(), registry(wine, UNINSTALL_KEY)
+
+    def refused(what, args, *folders):
+        """A silent run that must end with exit code 2 and change nothing."""
+        unchanged = state(*folders)
+        done = wine.run(*args, timeout=120)
+        check(done.returncode == 2, f"{what}: exit code {done.returncode}, not 2")
+        check(state(*folders) == unchanged, f"{what}: the installation changed")
+
+    # Another program's folder with its own uninstall.exe is refused, and nothing written there.
+    other.mkdir()
+    (other / "uninstall.exe").write_bytes(b"another program's uninstaller")
+    refused("an install into a folder with another program's uninstall.exe", (setup, "/S", r"/D=C:\Other"), other)
+
+    # Into a folder of the user's choice, which holds a file of the user's, then kept by the next install.
+    chosen.mkdir()
+    (chosen / "notes.txt").write_bytes(b"n" * 300_000)
     done = wine.run(setup, "/S", r"/D=C:\Korvane", timeout=120)
     check(done.returncode == 0, f"the installer failed: {done.returncode}")
     first = files(chosen)
@@ -404,32 +422,65 @@ def check_installer(wine, setup, exe, peek):
                         "Publisher": "www.korvane.example", "UninstallString": "uninstall.exe",
                         "DisplayIcon": "Korvane.exe,0", "InstallLocation": r"C:\Korvane"}.items():
         check(name in entry and value in entry[name][1], f"Apps & features: {name} is {entry.get(name)}")
-    size_kib = sum(p.stat().st_size for p in chosen.iterdir()) / 1024
+    size_kib = sum((chosen / name).stat().st_size for name in ("Korvane.exe", "uninstall.exe")) / 1024
     estimated = int(entry["EstimatedSize"][1], 16)
-    check(size_kib - 1 < estimated <= size_kib + 4, f"EstimatedSize {estimated} KB for {size_kib:.0f} KB of files")
+    check(size_kib <= estimated < size_kib + 1, f"EstimatedSize {estimated} KB for {size_kib:.0f} KB of Korvane's files")
     check(entry.get("Installer Language", ("", ""))[1] in ("1026", "1033"), "the language is not remembered")
 
-    # While Korvane runs, neither a silent install nor a silent uninstall changes anything.
-    program = Program(wine, chosen / "Korvane.exe", peek)
-    program.wait_text("Text2_0", "37", "the installed program")
-    installed = install_state(wine, chosen, shortcut)
-    done = wine.run(setup, "/S", timeout=120)
-    check(done.returncode != 0, "a silent install over the running Korvane reported success")
-    check(install_state(wine, chosen, shortcut) == installed, "a silent install over the running Korvane changed it")
-    # The uninstaller hands over to a copy of itself in TEMP and ends at once; run in
-    # place (_?=), as a deployment tool that needs its exit code runs it, it waits.
-    done = wine.run(chosen / "uninstall.exe", "/S", r"_?=C:\Korvane", timeout=120)
-    check(done.returncode != 0, "a silent uninstall under the running Korvane reported success")
-    check(install_state(wine, chosen, shortcut) == installed, "a silent uninstall under the running Korvane changed it")
+    # While Korvane runs, neither a silent install nor a silent uninstall run in place (as a
+    # deployment tool that needs its exit code runs it) changes anything. This Korvane runs from
+    # the build folder: Windows' own lock on a running file must not stand in for the check.
+    program = Program(wine, exe, peek)
+    program.wait_text("Text2_0", "37", "Korvane from the build folder")
+    refused("a silent install while Korvane runs", (setup, "/S"), chosen)
+    refused("a silent uninstall while Korvane runs", (chosen / "uninstall.exe", "/S", r"_?=C:\Korvane"), chosen)
     program.close()
 
-    wine.run(chosen / "uninstall.exe", "/S", timeout=120)
-    wait_for("uninstall", lambda: chosen.exists() or shortcut.exists(), lambda left: not left, timeout=120)
+    # Korvane.exe held open with no Korvane window in this session (another user's Korvane, say):
+    # neither the uninstaller nor an install into another folder can remove it, and both change nothing.
+    holder = subprocess.Popen(["wine", str(peek), "hold", r"C:\Korvane\Korvane.exe"], env=wine.env,
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    try:
+        check(holder.stdout.readline().strip() == b"true", "peek could not hold Korvane.exe open")
+        refused("a silent uninstall of a held Korvane.exe", (chosen / "uninstall.exe", "/S", r"_?=C:\Korvane"),
+                chosen)
+        refused("an install into another folder over a held Korvane.exe", (setup, "/S", r"/D=C:\Moved"), chosen,
+                moved)
+    finally:
+        holder.stdin.close()
+        holder.wait(timeout=60)
+    program = Program(wine, chosen / "Korvane.exe", peek)
+    program.wait_text("Text2_0", "37", "the installed program")
+    program.close()
+
+    # An install into another folder removes the first installation, as its uninstaller would.
+    done = wine.run(setup, "/S", r"/D=C:\Moved", timeout=120)
+    check(done.returncode == 0, f"the install into another folder failed: {done.returncode}")
+    check(sorted(p.name for p in chosen.iterdir()) == ["notes.txt"],
+          f"after the install into another folder the first holds {sorted(p.name for p in chosen.iterdir())}")
+    check((moved / "Korvane.exe").is_file() and shortcut.is_file() and
+          registry(wine, UNINSTALL_KEY)["InstallLocation"][1] == r"C:\Moved", "the install into another folder")
+    # An uninstaller that an older setup left in another folder removes its own files, and
+    # leaves the shortcut and the entry of the installation in C:\Moved.
+    stale.mkdir()
+    for name in ("Korvane.exe", "uninstall.exe"):
+        shutil.copy(moved / name, stale / name)
+    current = state(moved)
+    done = wine.run(stale / "uninstall.exe", "/S", r"_?=C:\Stale", timeout=120)
+    check(done.returncode == 0 and not (stale / "Korvane.exe").exists(), "the left uninstaller did not remove its own")
+    check(state(moved) == current, "an uninstaller in another folder removed the installation's shortcut or entry")
+
+    wine.run(moved / "uninstall.exe", "/S", timeout=120)
+    wait_for("uninstall", lambda: moved.exists() or shortcut.exists(), lambda left: not left, timeout=120)
     check(registry(wine, UNINSTALL_KEY) is None, "the Apps & features entry remains")
+    for folder in (chosen, other, stale):
+        shutil.rmtree(folder)
     after = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
     check(after <= before, f"left behind: {sorted(map(str, after - before))[:5]}")
-    print("installer: a chosen folder kept by a second install; install and uninstall refused while Korvane runs; "
-          f"setup and uninstaller relocatable ({relocations[0]} and {relocations[1]} base relocations)")
+    print("installer: a folder with another program's uninstall.exe refused; a chosen folder kept by a second "
+          "install and left to an install elsewhere; install and uninstall refused while Korvane runs or its "
+          "file is held; a left uninstaller leaves the entry; setup and uninstaller relocatable "
+          f"({relocations[0]} and {relocations[1]} base relocations)")
 
 
 def main():
