@@ -165,7 +165,28 @@ class Program:
             watcher.wait()
         finally:
             watcher.close()
-        self.keys(*keys)
+        if keys:
+            self.keys(*keys)
+
+    def inked_menu_items(self, control_id):
+        """Opens the control's context menu, counts its items written in ink (a greyed one is
+        not), and closes it. The menu opens at the control's centre, where menu() clicks."""
+        self.menu(control_id)
+        x, y = centre(control_id)
+        left, top = self.x + x, self.y + y
+
+        def bands():  # runs of pixel rows below the menu's corner with near-black pixels in them
+            width, _, data = self.x11.pixels()
+            inked = [any(max(data[3 * ((top + dy) * width + left + dx):][:3]) < 80 for dx in range(200))
+                     for dy in range(80)]
+            return sum(1 for above, row in zip([False] + inked, inked) if row and not above)
+
+        # Painted once two looks agree; "Избери всичко" is never greyed, so one band at least.
+        seen = []
+        wait_for("the menu painted", lambda: seen.append(bands()) or seen[-2:],
+                 lambda last: len(last) == 2 and last[0] == last[1] > 0)
+        self.keys("Escape")
+        return seen[-1]
 
     def keys(self, *keys):
         self.x11.run("xdotool", "key", "--delay", "40", *keys)
@@ -515,8 +536,10 @@ def run_all(wine, exe, setup, peek, out):
     program = Program(wine, exe, peek, LC_ALL="bg_BG.UTF-8", LANG="bg_BG.UTF-8")
     program.click("Command1_0")
     program.wait_text("Text1_0", BULGARIAN_REPORT, "the report in Bulgarian")
-    # The problem box's menu: "Избери всичко", then "Копирай".
+    # The problem box's menu: "Копирай" greyed while nothing is selected; "Избери всичко", then "Копирай".
+    check(program.inked_menu_items("Text1_0") == 1, "Копирай is not greyed while nothing is selected")
     program.menu("Text1_0", "Down", "Down", "Return")
+    check(program.inked_menu_items("Text1_0") == 2, "Копирай is greyed with all the text selected")
     program.menu("Text1_0", "Down", "Return")
     wait_for("the copy from the menu", lambda: (program.ask("clipboard") or {}).get("unicode_text"),
              lambda text: text == BULGARIAN_REPORT + "\0")
