@@ -213,8 +213,12 @@ def check_executable(exe):
     pe = pefile.PE(str(exe))
     imports = {entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT}
     check(imports <= WINDOWS_DLLS, f"imports beyond Windows' own DLLs: {sorted(imports - WINDOWS_DLLS)}")
-    functions = {f.name.decode() for entry in pe.DIRECTORY_ENTRY_IMPORT for f in entry.imports if f.name}
-    check("CryptAcquireContextA" not in functions, "the stack guard loads a cryptographic provider at start-up")
+    functions = {(entry.dll.decode().lower(), f.name.decode()) for entry in pe.DIRECTORY_ENTRY_IMPORT
+                 for f in entry.imports if f.name}
+    check(("advapi32.dll", "CryptAcquireContextA") not in functions,
+          "the stack guard loads a cryptographic provider at start-up")
+    # RtlGenRandom: without it the stack guard is the same constant in every run.
+    check(("advapi32.dll", "SystemFunction036") in functions, "the stack guard is not drawn from RtlGenRandom")
     flags = pe.OPTIONAL_HEADER.DllCharacteristics
     for flag in ("DYNAMIC_BASE", "NX_COMPAT", "HIGH_ENTROPY_VA"):
         check(flags & pefile.DLL_CHARACTERISTICS[f"IMAGE_DLLCHARACTERISTICS_{flag}"], f"Korvane.exe lacks {flag}")
