@@ -127,14 +127,6 @@ Function .onInit
   SetRegView 64
   !insertmacro MUI_LANGDLL_DISPLAY
   !insertmacro WaitForKorvaneToClose
-  ; A silent install shows no folder page: the folder from /D or the entry is checked here.
-  ${If} ${Silent}
-    Call UninstallerIsKorvanes
-    ${If} $0 != "yes"
-      SetErrorLevel 2
-      Quit
-    ${EndIf}
-  ${EndIf}
 FunctionEnd
 
 Function un.onInit
@@ -145,6 +137,12 @@ FunctionEnd
 
 Section "Korvane"
   SetShellVarContext all
+  ; A silent install shows no folder page: the folder from /D or the entry is checked here.
+  Call UninstallerIsKorvanes
+  ${If} $0 != "yes"
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
   ; The installation in another folder goes first, as its own uninstaller would remove it.
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $0 != ""
