@@ -104,8 +104,14 @@ class Wine:
         self.prefix = prefix
 
     def run(self, *args, timeout=60, **env):
-        return subprocess.run(["wine", *map(str, args)], env=dict(self.env, **env), capture_output=True,
-                              timeout=timeout)
+        """Runs a program to its end. Its output goes to a file, not a pipe: a Wine service that
+        the program wakes inherits the output and lives on, and a pipe's reader waits for it too."""
+        with tempfile.TemporaryFile() as out:
+            done = subprocess.run(["wine", *map(str, args)], env=dict(self.env, **env), stdin=subprocess.DEVNULL,
+                                  stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+            out.seek(0)
+            done.stdout = out.read()
+        return done
 
     def start(self, exe, **env):
         return subprocess.Popen(["wine", str(exe)], env=dict(self.env, **env), stdout=subprocess.DEVNULL,
