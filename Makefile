@@ -55,7 +55,8 @@ check: build
 
 # The same as a new user of Debian 13 gets it: make test, the package installed,
 # and the Windows tests under Debian 13's Wine, in a fresh clone of HEAD inside
-# a Debian 13 root that is built once and kept (see scripts/check-debian13.sh).
+# a Debian 13 root as debootstrap made it, under a layer thrown away after the run
+# (see scripts/check-debian13.sh).
 check-debian13:
 	@scripts/check-debian13.sh
 

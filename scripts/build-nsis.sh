@@ -5,42 +5,61 @@
 # uninstaller can be loaded at a random address. Everything else (Include, Contrib, Plugins)
 # comes from Debian's nsis package through links. Run makensis as NSISDIR=OUT OUT/makensis.
 #   scripts/build-nsis.sh OUT
-# The source is the one Debian release KORVANE_NSIS_SUITE (default trixie) ships: apt fetches
-# it through a private list of source packages kept in OUT, and checks it against the archive's
-# signed index. Output is the same, byte for byte, in any folder and at any time.
+# The source is pinned: one version of Debian's nsis source package, and the SHA-256 of its
+# upstream tarball, so that a release can be rebuilt after Debian moves on. apt fetches it from
+# the Debian release KORVANE_NSIS_SUITE (default trixie) through a private list of source
+# packages kept in OUT, and checks it against the archive's signed index; the pinned checksum
+# is checked after that. Where the archive no longer has that version, the tarball put into
+# OUT/src by hand (from snapshot.debian.org, say) is used once its checksum matches. Output is
+# the same, byte for byte, in any folder and at any time.
 set -euo pipefail
 out=$(realpath -m "$1")
 suite=${KORVANE_NSIS_SUITE:-trixie}
+version=3.11-1
+orig=nsis_3.11.orig.tar.gz
+orig_sha256=9643566e50357918f23c0c4afdac0be8b5305b031b3aeb69f86c17a0a7eb469d
 stub=lzma_solid-amd64-unicode
 patch_file=$(realpath "$(dirname "$0")/../windows/nsis.patch")
 started=$SECONDS
 
-# apt with only the archive's source index for $suite, in OUT/apt.
-. /etc/os-release
-archive=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' 'Identifier: Packages' |
-  awk -v release="$VERSION_CODENAME" '$2 == release && $3 == "main" { print $1; exit }')
-[ -n "$archive" ] || { echo "build-nsis: no Debian archive for $VERSION_CODENAME in apt's sources" >&2; exit 1; }
-apt_dir=$out/apt
-mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$out/src"
-printf 'deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] %s %s main\n' "$archive" "$suite" \
-  >"$apt_dir/sources.list"
-apt=(-o Dir::Etc::SourceList="$apt_dir/sources.list" -o Dir::Etc::SourceParts=/nonexistent
-     -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir/cache")
-[ "$(id -u)" -ne 0 ] || apt+=(-o APT::Sandbox::User=root)
-apt-get "${apt[@]}" update -qq
-version=$(apt-cache "${apt[@]}" showsrc nsis 2>/dev/null | awk '/^Version:/ { print $2; exit }')
-[ -n "$version" ] || { echo "build-nsis: $suite has no nsis source" >&2; exit 1; }
 upstream=${version%-*}
 upstream=${upstream#*:}
+mkdir -p "$out/src"
+pinned() { echo "$orig_sha256  $out/src/$orig" | sha256sum --check --status 2>/dev/null; }
+
+# apt with only the archive's source index for $suite, in OUT/apt.
+fetch_source() {
+  . /etc/os-release
+  local archive apt_dir apt
+  archive=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' 'Identifier: Packages' |
+    awk -v release="$VERSION_CODENAME" '$2 == release && $3 == "main" { print $1; exit }')
+  [ -n "$archive" ] || { echo "build-nsis: no Debian archive for $VERSION_CODENAME in apt's sources" >&2; exit 1; }
+  apt_dir=$out/apt
+  mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
+  printf 'deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] %s %s main\n' "$archive" "$suite" \
+    >"$apt_dir/sources.list"
+  apt=(-o Dir::Etc::SourceList="$apt_dir/sources.list" -o Dir::Etc::SourceParts=/nonexistent
+       -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir/cache")
+  [ "$(id -u)" -ne 0 ] || apt+=(-o APT::Sandbox::User=root)
+  apt-get "${apt[@]}" update -qq
+  rm -f "$out/src/$orig"
+  if ! (cd "$out/src" && apt-get "${apt[@]}" source -qq --tar-only --download-only "nsis=$version") >/dev/null 2>&1; then
+    echo "build-nsis: Debian $suite no longer has the nsis source $version that Korvane's installer is built" \
+      "from (it has: $(apt-cache "${apt[@]}" showsrc nsis 2>/dev/null | awk '/^Version:/ { print $2 }' | paste -sd ' '))." \
+      "Put $orig (SHA-256 $orig_sha256) into $out/src, from" \
+      "https://snapshot.debian.org/package/nsis/$version/ for example, and build again." >&2
+    exit 1
+  fi
+  pinned || { echo "build-nsis: $orig from Debian $suite is not the pinned one (SHA-256 $orig_sha256)" >&2; exit 1; }
+}
 
 # The upstream source, unpacked afresh and patched.
 src=$out/src/nsis-$upstream
 stamp="nsis $version, patch $(sha256sum <"$patch_file" | cut -c1-64)"
 if [ "$(cat "$src/.patched" 2>/dev/null)" != "$stamp" ]; then
-  (cd "$out/src" && rm -f nsis_"$upstream".orig.tar.* &&
-     apt-get "${apt[@]}" source -qq --tar-only --download-only "nsis=$version" >/dev/null)
+  pinned || fetch_source
   rm -rf "$src" && mkdir -p "$src"
-  tar -xf "$out"/src/nsis_"$upstream".orig.tar.* -C "$src" --strip-components=1
+  tar -xf "$out/src/$orig" -C "$src" --strip-components=1
   # The stub's time stamp: the source's own newest file, the same for every build of it.
   epoch=$(find "$src" -type f -printf '%T@\n' | sort -n | tail -n 1 | cut -d. -f1)
   echo "$epoch" >"$src/.epoch"

@@ -1,19 +1,36 @@
 #!/usr/bin/env bash
 # make check-debian13: Korvane as a new user of Debian 13 gets it, on a Debian 12
-# (or 13) machine. Builds a Debian 13 root from Debian's archive once, into a cache
-# folder kept between runs, then runs in a fresh clone of this repository's HEAD
-# inside it: make test; make package and apt-get install of the package; make
-# test-windows. The run has its own mount and process namespaces: no mount and
-# no process it started outlives it, whatever step fails.
+# (or 13) machine. Runs, in a fresh clone of this repository's HEAD inside a
+# Debian 13 root: make test; make package and apt-get install of the package;
+# make test-windows.
+#
+# Every run starts from the root exactly as debootstrap made it: the root is the
+# lower layer of an overlay whose upper layer belongs to the run and is thrown
+# away after it, so nothing an earlier run installed can help a later one. The
+# root is made again when the archive has moved on (a point release). Downloaded
+# packages are kept between runs; apt checks each against the archive's signed
+# index before it installs it. The run has its own mount and process namespaces:
+# no mount and no process it started outlives it, whatever step fails.
 #   scripts/check-debian13.sh [REPOSITORY]   (default: this one)
-#   KORVANE_DEBIAN13_ROOT   the root's folder (default ~/.cache/korvane/debian13)
+#   KORVANE_DEBIAN13_ROOT   the check's own folder (default ~/.cache/korvane/debian13); an
+#                           existing folder that is not one is refused, never emptied
 #   KORVANE_DEBIAN_MIRROR   Debian's archive (default: the one this machine's apt uses)
 #   KORVANE_DEBIAN_SUITE    another release to try the same way (default trixie, Debian 13)
 set -euo pipefail
 repo=$(cd "${1:-$(dirname "$0")/..}" && pwd)
-root=${KORVANE_DEBIAN13_ROOT:-${XDG_CACHE_HOME:-$HOME/.cache}/korvane/debian13}
+home=${KORVANE_DEBIAN13_ROOT:-${XDG_CACHE_HOME:-$HOME/.cache}/korvane/debian13}
 suite=${KORVANE_DEBIAN_SUITE:-trixie}
 steps=${KORVANE_DEBIAN13_STEPS:-'make test && make package && apt-get -o DPkg::Lock::Timeout=900 install -y -qq ./build/korvane_*.deb && make test-windows'}
+marker=.korvane-debian13
+
+# The folder is the check's own when it carries the marker, or when it is a root that an
+# earlier version of this check kept there; anything else is someone else's.
+if [ -e "$home" ] && [ ! -e "$home/$marker" ] && [ ! -e "$home/.korvane-root-complete" ] &&
+   [ -n "$(ls -A "$home" 2>/dev/null || echo unreadable)" ]; then
+  echo "check-debian13: $home is not a folder of this check (it has no $marker); refusing to use it." \
+    "Point KORVANE_DEBIAN13_ROOT at an empty or new folder." >&2
+  exit 2
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
   exec sudo --preserve-env=KORVANE_DEBIAN13_ROOT,KORVANE_DEBIAN_MIRROR,KORVANE_DEBIAN_SUITE,KORVANE_DEBIAN13_STEPS,CI "$0" "$@"
@@ -35,14 +52,38 @@ if [ -z "$mirror" ]; then
   exit 2
 fi
 
-# The root is built beside its final place and moved there when complete, so an
-# interrupted build is never taken for a root.
-if [ ! -e "$root/.korvane-root-complete" ]; then
-  echo "check-debian13: building a root of Debian $suite in $root"
-  rm -rf --one-file-system "$root" "$root.new"
-  mkdir -p "$(dirname "$root")"
-  debootstrap --variant=minbase --include=ca-certificates,git,make "$suite" "$root.new" "$mirror" >"$root.log" 2>&1 ||
-    { tail -n 30 "$root.log"; exit 1; }
+# An earlier version of this check kept one root that every run changed: it goes.
+if [ -e "$home/.korvane-root-complete" ] && [ ! -e "$home/$marker" ]; then
+  echo "check-debian13: removing the root that earlier runs changed, in $home"
+  rm -rf --one-file-system "$home"
+fi
+mkdir -p "$home"
+echo "The Debian 13 check's roots (scripts/check-debian13.sh); delete the folder to start over." >"$home/$marker"
+# One run at a time: a run never sees the root being remade under it.
+exec {lock}>"$home/.lock"
+flock "$lock"
+
+pristine=$home/pristine run=$home/run
+# What a killed run left: its mounts went with its namespace, its layer is removed here.
+rm -rf --one-file-system "$run" "$pristine.new"
+
+# The suite's release as the archive states it now ("Version: 13.3" and its date); the
+# root is made again when it differs from the one the root was made from.
+release=$(mktemp -d)
+chmod 755 "$release"  # apt downloads as its own unprivileged user
+if /usr/lib/apt/apt-helper -qq download-file "$mirror/dists/$suite/InRelease" "$release/InRelease" >/dev/null 2>&1; then
+  archive_now=$(grep -m2 -E '^(Version|Date):' "$release/InRelease" | paste -sd ' ')
+else
+  archive_now=
+  echo "check-debian13: warning: cannot read $mirror/dists/$suite/InRelease; the root is not checked for a newer release" >&2
+fi
+rm -rf "$release"
+made_from=$(cat "$pristine.release" 2>/dev/null || true)
+if [ ! -e "$pristine.release" ] || { [ -n "$archive_now" ] && [ "$archive_now" != "$made_from" ]; }; then
+  echo "check-debian13: making a root of Debian $suite (${archive_now:-release not known}) in $pristine"
+  rm -f "$pristine.release"
+  debootstrap --variant=minbase --include=ca-certificates,git,make "$suite" "$pristine.new" "$mirror" \
+    >"$home/debootstrap.log" 2>&1 || { tail -n 30 "$home/debootstrap.log"; exit 1; }
   {
     echo "Types: deb"
     echo "URIs: $mirror"
@@ -57,24 +98,29 @@ if [ ! -e "$root/.korvane-root-complete" ]; then
       echo "Components: main"
       echo "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg"
     fi
-  } >"$root.new/etc/apt/sources.list.d/debian.sources"
-  rm -f "$root.new/etc/apt/sources.list"
+  } >"$pristine.new/etc/apt/sources.list.d/debian.sources"
+  rm -f "$pristine.new/etc/apt/sources.list"
   # No service starts inside the root when a package is installed.
-  printf '#!/bin/sh\nexit 101\n' >"$root.new/usr/sbin/policy-rc.d"
-  chmod 755 "$root.new/usr/sbin/policy-rc.d"
-  touch "$root.new/.korvane-root-complete"
-  mv "$root.new" "$root"
+  printf '#!/bin/sh\nexit 101\n' >"$pristine.new/usr/sbin/policy-rc.d"
+  chmod 755 "$pristine.new/usr/sbin/policy-rc.d"
+  # The packages of the old root's runs are of no use to the new one.
+  rm -rf --one-file-system "$pristine" "$home/packages"
+  mv "$pristine.new" "$pristine"
+  # Written last: an interrupted build is never taken for a root.
+  echo "${archive_now:-unknown}" >"$pristine.release"
 fi
 
-# What the run started and left (Xvfb, wineserver, D-Bus) ends with the process
-# namespace; the mounts are undone here as well as with the mount namespace.
+# The run's root: the pristine one under a layer of the run's own.
+root=$run/root
+mkdir -p "$run/upper" "$run/work" "$root" "$home/packages/partial"
 mounted=()
-clone=
 finish() {
   for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
     umount -l "${mounted[i]}" 2>/dev/null || true
   done
-  [ -z "$clone" ] || rm -rf --one-file-system "$root$clone"
+  # The layer holds everything the run wrote; the mount point is empty once unmounted.
+  rm -rf --one-file-system "$run/upper" "$run/work"
+  rmdir "$root" "$run" 2>/dev/null || true
 }
 trap finish EXIT
 mount_in_root() {  # $1: what to mount ("proc", "tmpfs" or a folder), $2: where under the root
@@ -86,14 +132,17 @@ mount_in_root() {  # $1: what to mount ("proc", "tmpfs" or a folder), $2: where 
   esac
   mounted+=("$target")
 }
+mount -t overlay overlay -o "lowerdir=$pristine,upperdir=$run/upper,workdir=$run/work" "$root"
+mounted+=("$root")
 mount_in_root proc /proc
 mount_in_root /sys /sys
 mount_in_root /dev /dev
 mount_in_root tmpfs /dev/shm
+mount_in_root "$home/packages" /var/cache/apt/archives
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 
 # Where this machine reaches registries through a proxy with its own certificate
-# authority, the root trusts the same bundle, copied for this run only.
+# authority, the root trusts the same bundle, for this run only.
 environment=(HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "CI=${CI:-}")
 bundle=${NODE_EXTRA_CA_CERTS:-$(npm config get cafile 2>/dev/null | grep -v '^null$' || true)}
 if [ -n "$bundle" ] && [ -f "$bundle" ]; then
@@ -102,9 +151,9 @@ if [ -n "$bundle" ] && [ -f "$bundle" ]; then
 fi
 
 # A fresh clone of the committed HEAD, as CI and a new contributor would have it.
-clone=$(mktemp -d "$root/root/korvane.XXXXXX")
-clone=${clone#"$root"}
+clone=/root/korvane
 git clone -q "$repo" "$root$clone"
-echo "check-debian13: $(chroot "$root" sh -c '. /etc/os-release; echo "$PRETTY_NAME"'), $(git -C "$repo" rev-parse --short HEAD): $steps"
+echo "check-debian13: $(chroot "$root" sh -c '. /etc/os-release; echo "$PRETTY_NAME"') as debootstrap made it" \
+  "($(cat "$pristine.release")), $(git -C "$repo" rev-parse --short HEAD): $steps"
 chroot "$root" /usr/bin/env -i "${environment[@]}" bash -c "cd $clone && $steps"
 echo "check-debian13: passed"

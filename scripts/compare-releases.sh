@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Rebuilds the release of HEAD twice, in two fresh clones at different paths, one after the
-# other and with another time zone, locale and umask for the second, both signed with a
-# throwaway key made here, and compares their SHA256SUMS. Where they differ, Debian's
-# diffoscope shows what differs in the first file that does, and the check fails. Then each
-# signature must verify, and the signed program must work under Wine. The first build's
-# package must also be clean under lintian.
+# other, and compares their SHA256SUMS. The second build differs in what a release must not
+# depend on and release.sh leaves as it finds it: the git setting that turns line endings
+# into CR LF (core.autocrlf, with which git status stays clean), one build job instead of
+# one per core, and another home folder and user name; and in the time zone, locale and
+# umask, which release.sh resets. Both are signed with a throwaway key made here. Where they
+# differ, Debian's diffoscope shows what differs in the first file that does, and the check
+# fails. Then each signature must verify, and the signed program must work under Wine. The
+# first build's package must also be clean under lintian.
 #   scripts/compare-releases.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,7 +51,10 @@ build() {
   echo "compare-releases: $name release in $folder: $((SECONDS - started)) s"
 }
 build first "$first" TZ=UTC LANG=C.UTF-8
-build second "$second" TZ=Pacific/Kiritimati LANG=C LC_ALL=C bash -c 'umask 0077 && exec "$0"'
+mkdir -p "$tmp/home"
+build second "$second" TZ=Pacific/Kiritimati LANG=C LC_ALL=C HOME="$tmp/home" USER=releaser LOGNAME=releaser \
+  CMAKE_BUILD_PARALLEL_LEVEL=1 GIT_CONFIG_COUNT=1 GIT_CONFIG_KEY_0=core.autocrlf GIT_CONFIG_VALUE_0=true \
+  bash -c 'umask 0077 && exec "$0"'
 
 sums1=$first/dist/SHA256SUMS sums2=$second/dist/SHA256SUMS
 if cmp -s "$sums1" "$sums2"; then

@@ -61,8 +61,11 @@ mkdir -p "$work" "$dist"
 started=$(date +%s)
 echo "release: Korvane $version from commit $commit ($(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S UTC'))"
 
-# The source: git writes every member with the commit's time, in the commit's order.
-git -c tar.umask=0022 archive --format=tar --prefix="$name/" "$commit" >"$work/$name.tar"
+# The source: git writes every member with the commit's time, in the commit's order, and
+# each file as the commit holds it, whatever line endings or attributes the releaser's git
+# settings would give a checkout.
+git -c tar.umask=0022 -c core.autocrlf=false -c core.eol=lf -c core.attributesFile=/dev/null \
+  archive --format=tar --prefix="$name/" "$commit" >"$work/$name.tar"
 gzip -9n <"$work/$name.tar" >"$dist/$name.tar.gz"
 tar -xf "$work/$name.tar" -C "$work"
 src=$work/$name

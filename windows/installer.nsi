@@ -1,8 +1,12 @@
 ; Korvane's installer: Korvane.exe in one folder (Program Files\Korvane unless the
 ; user chose another, and then that one again on every later install), a Start-menu
 ; shortcut, an "Apps & features" entry and an uninstaller that removes all of it.
-; Neither it nor the uninstaller touches anything while Korvane runs: the user is
-; asked to close it, and a silent run ends with exit code 2 and changes nothing.
+; An install into another folder first removes the installation in the old one, so
+; no copy is left without its entry. Neither the setup nor the uninstaller touches
+; anything while Korvane runs: the user is asked to close it, and a silent run ends
+; with exit code 2 and changes nothing. Each owns only what is Korvane's: another
+; program's uninstall.exe is never overwritten, and an uninstaller leaves the
+; shortcut and the entry of an installation in another folder alone.
 ; makensis -DVERSION= -DVERSION_TEXT= -DPRODUCT= -DPUBLISHER= -DEXE= -DICON= -DOUTFILE= installer.nsi
 ; 64-bit and Unicode: the 32-bit stub does not run where only 64-bit Windows programs do.
 Unicode true
@@ -43,6 +47,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !define MUI_LANGDLL_REGISTRY_VALUENAME "Installer Language"
 ; No "start Korvane" on the finish page: the installer runs as administrator, and
 ; so would the program it started.
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE FolderChosen
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -54,6 +59,12 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 
 LangString KorvaneRuns ${LANG_BULGARIAN} "Korvane е отворен. Затворете го и натиснете „Повторен опит“."
 LangString KorvaneRuns ${LANG_ENGLISH} "Korvane is open. Close it, then press Retry."
+; Korvane.exe could not be removed with no Korvane window in this session: it runs in
+; another user's, or another program holds it. There is nothing to retry from here.
+LangString KorvaneInUse ${LANG_BULGARIAN} "Korvane.exe в $R9 се използва, може би в сесията на друг потребител. Затворете Korvane там и стартирайте тази програма отново."
+LangString KorvaneInUse ${LANG_ENGLISH} "Korvane.exe in $R9 is in use, perhaps in another user's session. Close Korvane there, then run this program again."
+LangString FolderTaken ${LANG_BULGARIAN} "В $INSTDIR вече има uninstall.exe на друга програма. Изберете друга папка за Korvane."
+LangString FolderTaken ${LANG_ENGLISH} "$INSTDIR already holds another program's uninstall.exe. Choose another folder for Korvane."
 !include "${__FILEDIR__}\beside_msi.nsh"
 
 ; Waits until no Korvane window is open: asks the user, or, silent, ends with exit code 2.
@@ -74,6 +85,45 @@ LangString KorvaneRuns ${LANG_ENGLISH} "Korvane is open. Close it, then press Re
   ${Loop}
 !macroend
 
+; Removes Korvane.exe and its uninstaller from FOLDER, and the folder if that leaves it
+; empty. The program goes first: if it cannot (it runs where FindWindow does not see it),
+; nothing at all is removed, and a silent run ends with exit code 2.
+!macro RemoveKorvaneFrom FOLDER
+  StrCpy $R9 "${FOLDER}"
+  Delete "$R9\Korvane.exe"
+  ${If} ${FileExists} "$R9\Korvane.exe"
+    MessageBox MB_OK|MB_ICONSTOP "$(KorvaneInUse)" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  Delete "$R9\uninstall.exe"
+  RMDir "$R9"
+!macroend
+
+; $0: "yes" when uninstall.exe in $INSTDIR is none, or Korvane's: the entry names this
+; folder, or Korvane.exe lies beside it (a copy that an older setup left).
+Function UninstallerIsKorvanes
+  StrCpy $0 "yes"
+  ${IfNot} ${FileExists} "$INSTDIR\uninstall.exe"
+    Return
+  ${EndIf}
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $1 == $INSTDIR
+  ${OrIf} ${FileExists} "$INSTDIR\Korvane.exe"
+    Return
+  ${EndIf}
+  StrCpy $0 "no"
+FunctionEnd
+
+; The folder page keeps the user there until a folder fits.
+Function FolderChosen
+  Call UninstallerIsKorvanes
+  ${If} $0 != "yes"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$(FolderTaken)"
+    Abort
+  ${EndIf}
+FunctionEnd
+
 Function .onInit
   SetRegView 64
   !insertmacro MUI_LANGDLL_DISPLAY
@@ -89,6 +139,18 @@ FunctionEnd
 
 Section "Korvane"
   SetShellVarContext all
+  ; A silent install shows no folder page: the folder from /D or the entry is checked here.
+  Call UninstallerIsKorvanes
+  ${If} $0 != "yes"
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  ; The installation in another folder goes first, as its own uninstaller would remove it.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} $0 != ""
+  ${AndIf} $0 != $INSTDIR
+    !insertmacro RemoveKorvaneFrom "$0"
+  ${EndIf}
   SetOutPath "$INSTDIR"
   File "/oname=Korvane.exe" "${EXE}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -104,21 +166,24 @@ Section "Korvane"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Installer Language" "$LANGUAGE"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-  ; The installed files' size in KB, as "Apps & features" shows it.
-  ${GetSize} "$INSTDIR" "/S=0K /G=0" $0 $1 $2
+  ; Korvane's own files in KB, rounded up, as "Apps & features" shows them: the folder
+  ; may hold files of the user's or of another program.
+  ${GetSize} "$INSTDIR" "/M=Korvane.exe /S=0B /G=0" $0 $1 $2
+  ${GetSize} "$INSTDIR" "/M=uninstall.exe /S=0B /G=0" $3 $1 $2
+  IntOp $0 $0 + $3
+  IntOp $0 $0 + 1023
+  IntOp $0 $0 / 1024
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
 Section "Uninstall"
   SetShellVarContext all
-  ; The program first: if it cannot go, everything else stays too.
-  Delete "$INSTDIR\Korvane.exe"
-  ${If} ${FileExists} "$INSTDIR\Korvane.exe"
-    SetErrorLevel 2
-    Abort "$(KorvaneRuns)"
+  ; The shortcut and the entry are this folder's only while the entry names it: an
+  ; uninstaller left in an older folder must not take the current installation's.
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  !insertmacro RemoveKorvaneFrom "$INSTDIR"
+  ${If} $0 == $INSTDIR
+    Delete "$SMPROGRAMS\Korvane.lnk"
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
   ${EndIf}
-  Delete "$SMPROGRAMS\Korvane.lnk"
-  Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "calc/number_format.h"
+#include "windows/colours.h"
 #include "windows/control_table.h"
 
 struct IAccPropServices;
@@ -74,6 +75,7 @@ class Korvane {
   void ResizeToClientArea(int left, int top);
   void ReadColours();
   void DeleteBrushes();
+  Paint PaintOfRow(std::size_t row) const;
   HBRUSH BackgroundOf(std::size_t row) const;
   void DrawButton(const DRAWITEMSTRUCT& item, std::size_t row);
   void DrawPicture(const DRAWITEMSTRUCT& item);
@@ -88,7 +90,7 @@ class Korvane {
   HFONT font_ = nullptr;
   bool high_contrast_ = false;  // the system's colours for every text and background
   HBRUSH window_brush_ = nullptr;
-  std::vector<HBRUSH> brushes_;  // one per table row; null where the default colours apply
+  std::vector<HBRUSH> brushes_;  // one per table row
   HBITMAP flag_ = nullptr;
   bool picture_auto_size_ = false;
   HWND last_focus_ = nullptr;

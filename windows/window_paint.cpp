@@ -1,15 +1,21 @@
 // The window's colours and the controls it draws itself: the form's colours for the
 // window, the labels and the two buttons; in high-contrast mode the system's colours
-// for every text and background instead, so that the user's theme stays readable.
+// for every text and background instead (windows/colours.h chooses).
 #include <windowsx.h>
 
 #include "korvane_controls.h"
+#include "windows/colours.h"
 #include "windows/korvane_window.h"
 
 namespace korvane {
 namespace {
 
 COLORREF Rgb(Colour c) { return RGB(c.red, c.green, c.blue); }
+
+Colour SystemColour(int index) {
+  const COLORREF c = GetSysColor(index);
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
 
 bool HighContrast() {
   HIGHCONTRASTW setting{};
@@ -20,33 +26,34 @@ bool HighContrast() {
 
 }  // namespace
 
-// One brush for the window and one for each control with a colour of its own, or
-// none at all in high-contrast mode.
+// One brush for the window and one for each control.
 void Korvane::ReadColours() {
   DeleteBrushes();
   high_contrast_ = HighContrast();
-  if (high_contrast_) return;
-  window_brush_ = CreateSolidBrush(Rgb(kWindowBackground));
-  for (const ControlSpec& c : kControls)
-    brushes_.push_back(c.has_background ? CreateSolidBrush(Rgb(c.background)) : nullptr);
+  window_brush_ = CreateSolidBrush(Rgb(PaintOfRow(std::size(kControls)).background));
+  for (std::size_t row = 0; row < std::size(kControls); ++row)
+    brushes_.push_back(CreateSolidBrush(Rgb(PaintOfRow(row).background)));
+}
+
+// The control's colours, the window's for the table's size.
+Paint Korvane::PaintOfRow(std::size_t row) const {
+  const SystemColours system{SystemColour(COLOR_BTNFACE), SystemColour(COLOR_BTNTEXT), SystemColour(COLOR_WINDOWTEXT)};
+  return PaintOf(row < std::size(kControls) ? &kControls[row] : nullptr, kWindowBackground, high_contrast_, system);
 }
 
 void Korvane::DeleteBrushes() {
-  for (HBRUSH brush : brushes_)
-    if (brush) DeleteObject(brush);
+  for (HBRUSH brush : brushes_) DeleteObject(brush);
   if (window_brush_) DeleteObject(window_brush_);
   brushes_.clear();
   window_brush_ = nullptr;
 }
 
-// The control's own background, the window's for a control without one.
-HBRUSH Korvane::BackgroundOf(std::size_t row) const {
-  if (high_contrast_) return GetSysColorBrush(COLOR_BTNFACE);
-  return row < brushes_.size() && brushes_[row] ? brushes_[row] : window_brush_;
-}
+// The control's background, the window's for the table's size.
+HBRUSH Korvane::BackgroundOf(std::size_t row) const { return row < brushes_.size() ? brushes_[row] : window_brush_; }
 
+// In high-contrast mode the theme's colours may have changed with the setting.
 void Korvane::OnSettingChange() {
-  if (HighContrast() == high_contrast_) return;
+  if (HighContrast() == high_contrast_ && !high_contrast_) return;
   ReadColours();
   RedrawWindow(window_, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
@@ -61,12 +68,10 @@ BOOL Korvane::OnEraseBackground(HWND window, HDC dc) {
 // Labels in their colours, the frame on the window's colour.
 HBRUSH Korvane::OnCtlColorStatic(HWND, HDC dc, HWND control, int) {
   const std::size_t row = RowOf(GetDlgCtrlID(control));
-  const HBRUSH brush = BackgroundOf(row);
-  LOGBRUSH colour{};
-  GetObjectW(brush, sizeof(colour), &colour);
-  SetTextColor(dc, GetSysColor(high_contrast_ ? COLOR_BTNTEXT : COLOR_WINDOWTEXT));
-  SetBkColor(dc, colour.lbColor);
-  return brush;
+  const Paint paint = PaintOfRow(row);
+  SetTextColor(dc, Rgb(paint.text));
+  SetBkColor(dc, Rgb(paint.background));
+  return BackgroundOf(row);
 }
 
 void Korvane::OnDrawItem(HWND, const DRAWITEMSTRUCT* item) {
@@ -81,7 +86,7 @@ void Korvane::DrawButton(const DRAWITEMSTRUCT& item, std::size_t row) {
   DrawEdge(item.hDC, &face, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
   if (pressed) OffsetRect(&face, 1, 1);
   SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, GetSysColor(COLOR_BTNTEXT));
+  SetTextColor(item.hDC, Rgb(PaintOfRow(row).text));
   HGDIOBJ old = SelectObject(item.hDC, font_);
   DrawTextW(item.hDC, kControls[row].text, -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   SelectObject(item.hDC, old);

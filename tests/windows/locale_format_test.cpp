@@ -83,6 +83,8 @@ TEST(Utf16Test, ReadsWellFormedTextAndReplacesTheRest) {
       {"\u0414\u0435\u0431\u0435\u043B\u0438\u043D\u0430", u"\u0414\u0435\u0431\u0435\u043B\u0438\u043D\u0430"},
       {"4\u202F999\u066B250", u"4\u202F999\u066B250"},
       {"\U0001D7CE", u"\U0001D7CE"},
+      // The last character of each length and the first of the next.
+      {"\u007F\u0080\u07FF\u0800\uFFFF\U00010000", u"\u007F\u0080\u07FF\u0800\uFFFF\U00010000"},
       {"a\xE2\x80", u"a\uFFFD"},        // cut short at the end
       {"\xC0\xAF", u"\uFFFD\uFFFD"},    // an overlong slash
       {"\xED\xA0\x80", u"\uFFFD"},      // an encoded surrogate
@@ -94,6 +96,22 @@ TEST(Utf16Test, ReadsWellFormedTextAndReplacesTheRest) {
       EXPECT_EQ(korvane::Utf8(c.utf16), c.utf8);
     }
   }
+}
+
+// The wide API's UTF-16 into the core's UTF-8: a surrogate without its other half is U+FFFD.
+TEST(Utf8Test, ReplacesLoneSurrogates) {
+  const struct {
+    std::u16string utf16;
+    std::string utf8;
+  } cases[] = {
+      {u"a\xD800", "a\uFFFD"},  // a high one at the end
+      {u"\xDC00"
+       u"b",
+       "\uFFFDb"},                                  // a low one at the start
+      {u"\xDFFF\xD800", "\uFFFD\uFFFD"},            // a pair in the wrong order
+      {u"\xD83D\xD83D\xDE00", "\uFFFD\U0001F600"},  // a high one, then a whole pair
+  };
+  for (const auto& c : cases) EXPECT_EQ(korvane::Utf8(c.utf16), c.utf8) << c.utf8;
 }
 
 }  // namespace

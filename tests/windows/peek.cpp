@@ -8,6 +8,8 @@
 //   peek selection   the focused input's selection: [start, end]
 //   peek minimize, peek restore   the window's system menu commands
 //   peek iconic      whether the window is minimised
+//   peek hold FILE   opens FILE as a program reading it would (shared for reading only, so it
+//                    cannot be deleted), prints true, and keeps it open until its input ends
 #include <windows.h>
 // clang-format off
 #include <initguid.h>
@@ -114,10 +116,25 @@ std::string AccessibleName(HWND control) {
   return "{\"name\": " + name + ", \"annotations\": " + (annotations ? "true" : "false") + "}";
 }
 
+// A file held open with no window of Korvane's: what an uninstaller meets when
+// Korvane runs in another user's session.
+int Hold(const wchar_t* path) {
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  const char* answer = file == INVALID_HANDLE_VALUE ? "false\n" : "true\n";
+  DWORD count = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), answer, lstrlenA(answer), &count, nullptr);
+  char buffer[64];
+  while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof(buffer), &count, nullptr) && count) {
+  }
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
+  if (command == L"hold" && argc > 2) return Hold(argv[2]);
   std::string out;
   HWND window = FindWindowW(L"Korvane", nullptr);
   if (command == L"clipboard") {

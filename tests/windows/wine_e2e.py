@@ -8,10 +8,13 @@ Return, Tab, Space, the two buttons, the error line, the copy from the problem
 box by keyboard and by its menu, the focus after Tab and after minimise and
 restore, the problem box's accessible name (where Wine keeps it), and the report
 in an English and a Bulgarian regional setting and with the user's own symbols;
-then at 150 %. The installer: into a chosen folder, which a second install keeps,
-shortcut, "Apps & features" entry, the installed program opens, install and
-uninstall refused while it runs, silent uninstall leaves nothing behind; the setup
-program and its uninstaller carry a base relocation for every address they hold. The
+then at 150 %. The installer: a folder with another program's uninstall.exe
+refused; into a chosen folder, which a second install keeps, shortcut, "Apps &
+features" entry counting Korvane's files only, the installed program opens, install
+and uninstall refused while Korvane runs or its file is held open, an install into
+another folder removes the first, an uninstaller left elsewhere keeps the entry,
+silent uninstall leaves nothing behind; the setup program and its uninstaller carry a
+base relocation for every address they hold. The
 controls' texts and the clipboard are read from inside Wine by the companion peek.exe.
 The Windows Installer package (beside the setup program): silent install with shortcut,
 entry and icon, the installed program computes, refused beside the setup program's
@@ -105,8 +108,14 @@ class Wine:
         self.prefix = prefix
 
     def run(self, *args, timeout=60, **env):
-        return subprocess.run(["wine", *map(str, args)], env=dict(self.env, **env), capture_output=True,
-                              timeout=timeout)
+        """Runs a program to its end. Its output goes to a file, not a pipe: a Wine service that
+        the program wakes inherits the output and lives on, and a pipe's reader waits for it too."""
+        with tempfile.TemporaryFile() as out:
+            done = subprocess.run(["wine", *map(str, args)], env=dict(self.env, **env), stdin=subprocess.DEVNULL,
+                                  stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+            out.seek(0)
+            done.stdout = out.read()
+        return done
 
     def start(self, exe, **env):
         return subprocess.Popen(["wine", str(exe)], env=dict(self.env, **env), stdout=subprocess.DEVNULL,
@@ -166,7 +175,28 @@ class Program:
             watcher.wait()
         finally:
             watcher.close()
-        self.keys(*keys)
+        if keys:
+            self.keys(*keys)
+
+    def inked_menu_items(self, control_id):
+        """Opens the control's context menu, counts its items written in ink (a greyed one is
+        not), and closes it. The menu opens at the control's centre, where menu() clicks."""
+        self.menu(control_id)
+        x, y = centre(control_id)
+        left, top = self.x + x, self.y + y
+
+        def bands():  # runs of pixel rows below the menu's corner with near-black pixels in them
+            width, _, data = self.x11.pixels()
+            inked = [any(max(data[3 * ((top + dy) * width + left + dx):][:3]) < 80 for dx in range(200))
+                     for dy in range(80)]
+            return sum(1 for above, row in zip([False] + inked, inked) if row and not above)
+
+        # Painted once two looks agree; "Избери всичко" is never greyed, so one band at least.
+        seen = []
+        wait_for("the menu painted", lambda: seen.append(bands()) or seen[-2:],
+                 lambda last: len(last) == 2 and last[0] == last[1] > 0)
+        self.keys("Escape")
+        return seen[-1]
 
     def keys(self, *keys):
         self.x11.run("xdotool", "key", "--delay", "40", *keys)
@@ -193,8 +223,12 @@ def check_executable(exe):
     pe = pefile.PE(str(exe))
     imports = {entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT}
     check(imports <= WINDOWS_DLLS, f"imports beyond Windows' own DLLs: {sorted(imports - WINDOWS_DLLS)}")
-    functions = {f.name.decode() for entry in pe.DIRECTORY_ENTRY_IMPORT for f in entry.imports if f.name}
-    check("CryptAcquireContextA" not in functions, "the stack guard loads a cryptographic provider at start-up")
+    functions = {(entry.dll.decode().lower(), f.name.decode()) for entry in pe.DIRECTORY_ENTRY_IMPORT
+                 for f in entry.imports if f.name}
+    check(("advapi32.dll", "CryptAcquireContextA") not in functions,
+          "the stack guard loads a cryptographic provider at start-up")
+    # RtlGenRandom: without it the stack guard is the same constant in every run.
+    check(("advapi32.dll", "SystemFunction036") in functions, "the stack guard is not drawn from RtlGenRandom")
     flags = pe.OPTIONAL_HEADER.DllCharacteristics
     for flag in ("DYNAMIC_BASE", "NX_COMPAT", "HIGH_ENTROPY_VA"):
         check(flags & pefile.DLL_CHARACTERISTICS[f"IMAGE_DLLCHARACTERISTICS_{flag}"], f"Korvane.exe lacks {flag}")
@@ -379,16 +413,31 @@ def registry(wine, key):
     return values
 
 
-def install_state(wine, folder, shortcut):
-    """What an install leaves: its files with size and time, the shortcut, the Apps & features entry."""
-    return files(folder) if folder.exists() else {}, shortcut.exists(), registry(wine, UNINSTALL_KEY)
-
-
 def check_installer(wine, setup, exe, peek):
     drive = wine.prefix / "drive_c"
     before = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
-    chosen = drive / "Korvane"  # a folder of the user's choice, then kept by the next install
     shortcut = drive / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Korvane.lnk"
+    chosen, moved, other, stale = (drive / name for name in ("Korvane", "Moved", "Other", "Stale"))
+
+    def state(*folders):
+        """What an install leaves: the folders' files with size and time, the shortcut, the entry."""
+        return [files(f) if f.exists() else {} for f in folders], shortcut.exists(), registry(wine, UNINSTALL_KEY)
+
+    def refused(what, args, *folders):
+        """A silent run that must end with exit code 2 and change nothing."""
+        unchanged = state(*folders)
+        done = wine.run(*args, timeout=120)
+        check(done.returncode == 2, f"{what}: exit code {done.returncode}, not 2")
+        check(state(*folders) == unchanged, f"{what}: the installation changed")
+
+    # Another program's folder with its own uninstall.exe is refused, and nothing written there.
+    other.mkdir()
+    (other / "uninstall.exe").write_bytes(b"another program's uninstaller")
+    refused("an install into a folder with another program's uninstall.exe", (setup, "/S", r"/D=C:\Other"), other)
+
+    # Into a folder of the user's choice, which holds a file of the user's, then kept by the next install.
+    chosen.mkdir()
+    (chosen / "notes.txt").write_bytes(b"n" * 300_000)
     done = wine.run(setup, "/S", r"/D=C:\Korvane", timeout=120)
     check(done.returncode == 0, f"the installer failed: {done.returncode}")
     first = files(chosen)
@@ -408,32 +457,65 @@ def check_installer(wine, setup, exe, peek):
                         "Publisher": "www.korvane.example", "UninstallString": "uninstall.exe",
                         "DisplayIcon": "Korvane.exe,0", "InstallLocation": r"C:\Korvane"}.items():
         check(name in entry and value in entry[name][1], f"Apps & features: {name} is {entry.get(name)}")
-    size_kib = sum(p.stat().st_size for p in chosen.iterdir()) / 1024
+    size_kib = sum((chosen / name).stat().st_size for name in ("Korvane.exe", "uninstall.exe")) / 1024
     estimated = int(entry["EstimatedSize"][1], 16)
-    check(size_kib - 1 < estimated <= size_kib + 4, f"EstimatedSize {estimated} KB for {size_kib:.0f} KB of files")
+    check(size_kib <= estimated < size_kib + 1, f"EstimatedSize {estimated} KB for {size_kib:.0f} KB of Korvane's files")
     check(entry.get("Installer Language", ("", ""))[1] in ("1026", "1033"), "the language is not remembered")
 
-    # While Korvane runs, neither a silent install nor a silent uninstall changes anything.
-    program = Program(wine, chosen / "Korvane.exe", peek)
-    program.wait_text("Text2_0", "37", "the installed program")
-    installed = install_state(wine, chosen, shortcut)
-    done = wine.run(setup, "/S", timeout=120)
-    check(done.returncode != 0, "a silent install over the running Korvane reported success")
-    check(install_state(wine, chosen, shortcut) == installed, "a silent install over the running Korvane changed it")
-    # The uninstaller hands over to a copy of itself in TEMP and ends at once; run in
-    # place (_?=), as a deployment tool that needs its exit code runs it, it waits.
-    done = wine.run(chosen / "uninstall.exe", "/S", r"_?=C:\Korvane", timeout=120)
-    check(done.returncode != 0, "a silent uninstall under the running Korvane reported success")
-    check(install_state(wine, chosen, shortcut) == installed, "a silent uninstall under the running Korvane changed it")
+    # While Korvane runs, neither a silent install nor a silent uninstall run in place (as a
+    # deployment tool that needs its exit code runs it) changes anything. This Korvane runs from
+    # the build folder: Windows' own lock on a running file must not stand in for the check.
+    program = Program(wine, exe, peek)
+    program.wait_text("Text2_0", "37", "Korvane from the build folder")
+    refused("a silent install while Korvane runs", (setup, "/S"), chosen)
+    refused("a silent uninstall while Korvane runs", (chosen / "uninstall.exe", "/S", r"_?=C:\Korvane"), chosen)
     program.close()
 
-    wine.run(chosen / "uninstall.exe", "/S", timeout=120)
-    wait_for("uninstall", lambda: chosen.exists() or shortcut.exists(), lambda left: not left, timeout=120)
+    # Korvane.exe held open with no Korvane window in this session (another user's Korvane, say):
+    # neither the uninstaller nor an install into another folder can remove it, and both change nothing.
+    holder = subprocess.Popen(["wine", str(peek), "hold", r"C:\Korvane\Korvane.exe"], env=wine.env,
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    try:
+        check(holder.stdout.readline().strip() == b"true", "peek could not hold Korvane.exe open")
+        refused("a silent uninstall of a held Korvane.exe", (chosen / "uninstall.exe", "/S", r"_?=C:\Korvane"),
+                chosen)
+        refused("an install into another folder over a held Korvane.exe", (setup, "/S", r"/D=C:\Moved"), chosen,
+                moved)
+    finally:
+        holder.stdin.close()
+        holder.wait(timeout=60)
+    program = Program(wine, chosen / "Korvane.exe", peek)
+    program.wait_text("Text2_0", "37", "the installed program")
+    program.close()
+
+    # An install into another folder removes the first installation, as its uninstaller would.
+    done = wine.run(setup, "/S", r"/D=C:\Moved", timeout=120)
+    check(done.returncode == 0, f"the install into another folder failed: {done.returncode}")
+    check(sorted(p.name for p in chosen.iterdir()) == ["notes.txt"],
+          f"after the install into another folder the first holds {sorted(p.name for p in chosen.iterdir())}")
+    check((moved / "Korvane.exe").is_file() and shortcut.is_file() and
+          registry(wine, UNINSTALL_KEY)["InstallLocation"][1] == r"C:\Moved", "the install into another folder")
+    # An uninstaller that an older setup left in another folder removes its own files, and
+    # leaves the shortcut and the entry of the installation in C:\Moved.
+    stale.mkdir()
+    for name in ("Korvane.exe", "uninstall.exe"):
+        shutil.copy(moved / name, stale / name)
+    current = state(moved)
+    done = wine.run(stale / "uninstall.exe", "/S", r"_?=C:\Stale", timeout=120)
+    check(done.returncode == 0 and not (stale / "Korvane.exe").exists(), "the left uninstaller did not remove its own")
+    check(state(moved) == current, "an uninstaller in another folder removed the installation's shortcut or entry")
+
+    wine.run(moved / "uninstall.exe", "/S", timeout=120)
+    wait_for("uninstall", lambda: moved.exists() or shortcut.exists(), lambda left: not left, timeout=120)
     check(registry(wine, UNINSTALL_KEY) is None, "the Apps & features entry remains")
+    for folder in (chosen, other, stale):
+        shutil.rmtree(folder)
     after = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
     check(after <= before, f"left behind: {sorted(map(str, after - before))[:5]}")
-    print("installer: a chosen folder kept by a second install; install and uninstall refused while Korvane runs; "
-          f"setup and uninstaller relocatable ({relocations[0]} and {relocations[1]} base relocations)")
+    print("installer: a folder with another program's uninstall.exe refused; a chosen folder kept by a second "
+          "install and left to an install elsewhere; install and uninstall refused while Korvane runs or its "
+          "file is held; a left uninstaller leaves the entry; setup and uninstaller relocatable "
+          f"({relocations[0]} and {relocations[1]} base relocations)")
 
 
 def msi_properties(msi):
@@ -603,8 +685,10 @@ def run_all(wine, exe, setup, peek, out):
     program = Program(wine, exe, peek, LC_ALL="bg_BG.UTF-8", LANG="bg_BG.UTF-8")
     program.click("Command1_0")
     program.wait_text("Text1_0", BULGARIAN_REPORT, "the report in Bulgarian")
-    # The problem box's menu: "Избери всичко", then "Копирай".
+    # The problem box's menu: "Копирай" greyed while nothing is selected; "Избери всичко", then "Копирай".
+    check(program.inked_menu_items("Text1_0") == 1, "Копирай is not greyed while nothing is selected")
     program.menu("Text1_0", "Down", "Down", "Return")
+    check(program.inked_menu_items("Text1_0") == 2, "Копирай is greyed with all the text selected")
     program.menu("Text1_0", "Down", "Return")
     wait_for("the copy from the menu", lambda: (program.ask("clipboard") or {}).get("unicode_text"),
              lambda text: text == BULGARIAN_REPORT + "\0")

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The release scripts' own safeguards, in throw-away repositories, in seconds:
+#   release_scripts_test.sh refusal REPOSITORY
+#     release.sh, in a clone of REPOSITORY with an untracked file and then with an edited one,
+#     refuses and names the file, before it builds anything
+#   release_scripts_test.sh comparison REPOSITORY
+#     compare-releases.sh of REPOSITORY, run on a committed stand-in release whose two builds
+#     differ, fails and names the file that differs
+set -euo pipefail
+check=$1
+repo=$(realpath "$2")
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/korvane-release-test.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+fail() {
+  echo "$1; its output:" >&2
+  echo "$out" >&2
+  exit 1
+}
+# Stand-ins that end a build at once and pass any package: a script that goes on where it
+# should stop then ends quickly, and with success where it should fail.
+mkdir "$tmp/bin"
+printf '#!/bin/sh\nexit 97\n' >"$tmp/bin/cmake"
+printf '#!/bin/sh\nexit 0\n' >"$tmp/bin/lintian"
+chmod +x "$tmp/bin/cmake" "$tmp/bin/lintian"
+export PATH=$tmp/bin:$PATH
+
+case $check in
+  refusal)
+    git clone -q "$repo" "$tmp/clone"
+    cd "$tmp/clone"
+    for change in 'untracked.txt:touch untracked.txt' 'README.md:echo edited >>README.md'; do
+      file=${change%%:*}
+      eval "${change#*:}"
+      if out=$(scripts/release.sh 2>&1); then fail "release.sh built a tree with $file changed"; fi
+      grep -q "a release is a commit" <<<"$out" && grep -qF "$file" <<<"$out" ||
+        fail "release.sh did not refuse the tree with $file changed, naming it"
+      [ ! -e build-release ] && [ ! -e dist ] || fail "release.sh began a build with $file changed"
+      git checkout -q -- . && git clean -qfdx
+    done
+    ;;
+  comparison)
+    git init -q "$tmp/standin"
+    cd "$tmp/standin"
+    mkdir scripts
+    cp "$repo/scripts/compare-releases.sh" scripts/
+    # Each build writes the folder it ran in, and the two clones lie in different folders.
+    cat >scripts/release.sh <<'STANDIN'
+#!/bin/sh
+mkdir -p dist && cd dist && pwd >korvane_1.0.0_amd64.deb && echo same >korvane-1.0.0.tar.gz &&
+  sha256sum korvane-1.0.0.tar.gz korvane_1.0.0_amd64.deb >SHA256SUMS
+STANDIN
+    chmod +x scripts/release.sh
+    git add scripts
+    git -c user.name=Korvane -c user.email=korvane@example.invalid commit -qm "A release whose builds differ"
+    if out=$(scripts/compare-releases.sh 2>&1); then fail "the comparison passed two builds that differ"; fi
+    grep -q "the two builds of .* differ" <<<"$out" && grep -q "differing: korvane_1.0.0_amd64.deb;" <<<"$out" ||
+      fail "the comparison did not name the file that differs"
+    ;;
+  *)
+    echo "usage: $0 refusal|comparison REPOSITORY" >&2
+    exit 2
+    ;;
+esac
+echo "release scripts: $check checked"
