@@ -16,7 +16,7 @@ constexpr Colour kWindow{128, 128, 255};
 constexpr Colour kOrange{255, 192, 128};
 constexpr Colour kGreen{128, 255, 128};
 
-korvane::ControlSpec Spec(ControlKind kind, bool has_background, Colour background = {}) {
+korvane::ControlSpec Control(ControlKind kind, bool has_background, Colour background = {}) {
   korvane::ControlSpec c{};
   c.kind = kind;
   c.has_background = has_background;
@@ -24,9 +24,9 @@ korvane::ControlSpec Spec(ControlKind kind, bool has_background, Colour backgrou
   return c;
 }
 
-const korvane::ControlSpec kLabel = Spec(ControlKind::Label, true, kOrange);
-const korvane::ControlSpec kButton = Spec(ControlKind::Button, true, kGreen);
-const korvane::ControlSpec kFrame = Spec(ControlKind::Frame, false);
+const korvane::ControlSpec kLabel = Control(ControlKind::Label, true, kOrange);
+const korvane::ControlSpec kButton = Control(ControlKind::Button, true, kGreen);
+const korvane::ControlSpec kFrame = Control(ControlKind::Frame, false);
 
 struct Case {
   const char* name;
