@@ -590,14 +590,16 @@ def check_msi(wine, msi, setup, exe, peek, out):
         return code
 
     def state():
-        return install_state(wine, folder, shortcut)[:2] + (msi_entries(wine),)
+        """What an install leaves: the folder's files with size and time, the shortcut, the entries."""
+        return files(folder) if folder.exists() else {}, shortcut.exists(), msi_entries(wine)
 
     # Beside the setup program's installation, the package refuses; and the other way round.
     check(wine.run(setup, "/S", timeout=120).returncode == 0, "the setup program failed")
     check(msiexec("/i", msi) == failure, "the package installed beside the setup program's installation")
     check(not msi_entries(wine), "the refused package left an entry")
     # Run in place, the uninstaller is waited for; what it leaves is the caller's to delete.
-    wine.run(folder / "uninstall.exe", "/S", r"_?=C:\Program Files\Korvane", timeout=120)
+    done = wine.run(folder / "uninstall.exe", "/S", r"_?=C:\Program Files\Korvane", timeout=120)
+    check(done.returncode == 0, f"the setup program's uninstaller failed: {done.returncode}")
     shutil.rmtree(folder, ignore_errors=True)
 
     untouched = profiles()
