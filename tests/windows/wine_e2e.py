@@ -585,8 +585,15 @@ def check_msi(wine, msi, setup, exe, peek, out):
         return {path: seen for path, seen in files(drive / "users").items() if "/temp/" not in path.lower()}
 
     def msiexec(*args):
-        code = wine.run("msiexec", *args, "/qn", timeout=180).returncode
+        """Runs msiexec silently; where it fails, the log's lines that say why are printed too."""
+        log = out / "msiexec.log"
+        log.unlink(missing_ok=True)
+        code = wine.run("msiexec", *args, "/qn", "/l*v", log, timeout=180).returncode
         print(f"msiexec {' '.join(getattr(a, 'name', a) for a in args)} /qn: exit code {code}")
+        if code != 0 and log.exists():
+            text = log.read_bytes().decode("utf-16" if log.read_bytes()[:2] == b"\xff\xfe" else "latin-1", "replace")
+            why = [line for line in text.splitlines() if re.search(r"Return value 3|rror|KORVANE_", line)]
+            print("  " + "\n  ".join(why[-6:]))
         return code
 
     def state():
