@@ -9,6 +9,7 @@ Usage: accessibility_e2e.py KORVANE_EXECUTABLE
 import os
 import subprocess
 import sys
+import tempfile
 import time
 
 from xdisplay import VirtualDisplay
@@ -67,9 +68,23 @@ def read_window():
     print(f"read {len(named)} accessible objects; pressed {BUTTONS[0]!r}; the problem box ends with {LAST_LINE!r}")
 
 
+def wait_for_bus_name(env, name, timeout=30):
+    """Waits until the session bus has an owner for name (the accessibility bus's launcher
+    takes a moment to start on a loaded machine)."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        reply = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                                "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", f"string:{name}"],
+                               env=env, capture_output=True, text=True)
+        if "boolean true" in reply.stdout:
+            return
+        time.sleep(0.05)  # a poll interval, not a wait for the outcome
+    raise TimeoutError(f"{name} has no owner on the session bus within {timeout} s")
+
+
 def main():
     executable = sys.argv[1]
-    with VirtualDisplay() as display:
+    with VirtualDisplay() as display, tempfile.TemporaryFile("w+") as program_log:
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], env=display.env,
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         processes = [bus]
@@ -78,14 +93,18 @@ def main():
             launcher = "/usr/libexec/at-spi-bus-launcher"
             processes.append(subprocess.Popen([launcher, "--launch-immediately"], env=display.env,
                                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-            time.sleep(0.5)
+            wait_for_bus_name(display.env, "org.a11y.Bus")
             env = dict(display.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-            program = subprocess.Popen([executable], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            program = subprocess.Popen([executable], env=env, stdout=program_log, stderr=program_log)
             processes.append(program)
-            display.wait_for_window("дебелина на кръста")
+            display.wait_for_window("дебелина на кръста", process=program)
             reader = subprocess.run([sys.executable, __file__, "--read"], env=display.env, timeout=60)
             if reader.returncode != 0:
                 sys.exit(reader.returncode)
+        except BaseException:
+            program_log.seek(0)
+            print("what Korvane printed:", program_log.read()[-4000:] or "(nothing)", file=sys.stderr)
+            raise
         finally:
             for process in reversed(processes):
                 process.terminate()
