@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "calc/cross.h"
+#include "calc/number_text.h"
+#include "calc/report.h"
 #include "tests/calc/formats.h"
 
 namespace {

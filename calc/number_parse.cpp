@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "calc/exact_decimal.h"
-#include "calc/number_text.h"
+#include "calc/number_parse.h"
 
 namespace calc {
 namespace {

@@ -3,7 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "calc/cross.h"
+#include "calc/number_text.h"
+#include "calc/report.h"
 
 namespace calc {
 namespace {

@@ -7,7 +7,8 @@
 #include <optional>
 #include <string_view>
 
-#include "calc/cross.h"
+#include "calc/number_parse.h"
+#include "calc/solver.h"
 
 namespace calc {
 namespace {

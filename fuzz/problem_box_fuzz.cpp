@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "calc/cross.h"
+#include "calc/report.h"
 #include "tests/calc/formats.h"
 
 namespace {

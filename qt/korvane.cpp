@@ -6,7 +6,7 @@
 #include <QString>
 #include <utility>
 
-#include "calc/cross.h"
+#include "calc/report.h"
 #include "korvane_version.h"
 #include "qt/picture_box.h"
 #include "ui_korvane.h"

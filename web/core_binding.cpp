@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "calc/cross.h"
+#include "calc/report.h"
 #include "web/number_format_fields.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <utility>
 
-#include "calc/cross.h"
+#include "calc/report.h"
 #include "korvane_controls.h"
 #include "korvane_version.h"
 #include "windows/picture.h"

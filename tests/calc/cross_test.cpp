@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "calc/cross.h"
+#include "calc/report.h"
 #include "tests/calc/formats.h"
 
 namespace calc {

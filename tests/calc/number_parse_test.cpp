@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "calc/number_text.h"
+#include "calc/number_parse.h"
 
 namespace calc {
 namespace {

@@ -13,7 +13,9 @@
 #include <string>
 #include <string_view>
 
-#include "calc/cross.h"
+#include "calc/number_parse.h"
+#include "calc/number_text.h"
+#include "calc/report.h"
 #include "calc/exact_decimal.h"
 
 namespace compare {

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <string>
 
-#include "calc/cross.h"
+#include "calc/report.h"
 #include "tests/web/generated_cases.h"
 #include "web/number_format_fields.h"
 

@@ -1,19 +1,11 @@
-// The flag-cross calculation: the three input texts (length, width, percentage)
-// in, the problem box's text out. SolveCross gives the numbers or nothing,
-// ComposeReport turns numbers into the eight-line worked solution.
+// SolveCross: the three input texts (length, width, percentage) to the numbers of
+// one calculation, or nothing when they cannot be solved.
 #pragma once
 
 #include <optional>
-#include <string>
 #include <string_view>
 
-#include "calc/number_format.h"
-#include "calc/number_text.h"
-
 namespace calc {
-
-// What the problem box shows when the input cannot be solved.
-inline constexpr std::string_view kErrorLine = "Некоректни входни данни!";
 
 // One successful calculation. Every field is finite, a, b, k and thickness positive.
 struct CrossSolution {
@@ -31,12 +23,5 @@ struct CrossSolution {
 // Nothing when the input is invalid: a, b or the share not positive, a share
 // above 100 %, no real root, or a value that does not fit in a double.
 std::optional<CrossSolution> SolveCross(std::string_view length, std::string_view width, std::string_view percentage);
-
-// The eight lines of the worked solution, each ending in CR LF.
-std::string ComposeReport(const CrossSolution& solution, const NumberFormat& format);
-
-// The error line or the report.
-std::string ProblemBoxText(std::string_view length, std::string_view width, std::string_view percentage,
-                           const NumberFormat& format);
 
 }  // namespace calc
