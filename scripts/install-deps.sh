@@ -114,14 +114,13 @@ wasm_llvm_packages() {
 
 case "${1:-}" in
   --wasm-llvm-version)
-    version=$(installed_wasm_llvm)
-    [ -n "$version" ] || { echo "install-deps.sh: no libc++ for wasm32 is installed (scripts/install-deps.sh web)" >&2; exit 1; }
-    echo "$version"
-    exit 0
+    installed_wasm_llvm | grep . && exit 0
+    echo "install-deps.sh: no libc++ for wasm32 is installed (scripts/install-deps.sh web)" >&2
+    exit 1
     ;;
   --build-packages)
-    version=$(installed_wasm_llvm)
-    printf '%s\n' "${linux_build[@]}" "${web_build[@]}" "${windows_build[@]}" ${version:+$(wasm_llvm_packages "$version")}
+    llvm=$(installed_wasm_llvm)
+    printf '%s\n' "${linux_build[@]}" "${web_build[@]}" "${windows_build[@]}" ${llvm:+$(wasm_llvm_packages "$llvm")}
     exit 0
     ;;
 esac
