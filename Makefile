@@ -2,7 +2,7 @@
 FUZZ_SECONDS ?= 60
 STARTUP_RUNS ?= 10
 
-.PHONY: all deps build run test check check-debian13 bench fuzz package clean web serve bench-web windows test-windows bench-windows
+.PHONY: all deps build run test check check-debian13 bench fuzz package clean web test-web serve bench-web windows test-windows bench-windows
 
 all: build
 
@@ -10,20 +10,25 @@ deps:
 	@scripts/install-deps.sh
 
 build: deps
-	@cmake --preset release >/dev/null
-	@cmake --build --preset release
+	@cmake --preset linux >/dev/null
+	@cmake --build --preset linux
 
 run: build
 	@build/korvane
 
+# Each build's tests run from its own folder: the Linux program's, then the web page's.
 test: build web node_modules/.package-lock.json
-	@ctest --preset release
+	@ctest --preset linux; linux=$$?; ctest --preset web && exit $$linux
 
 # The web page: build-web/site, a static folder for any web host.
 web:
 	@scripts/install-deps.sh web
 	@cmake --preset web >/dev/null
 	@cmake --build --preset web
+
+# The web page's tests: its core against the native one, and the page in three engines.
+test-web: web node_modules/.package-lock.json
+	@ctest --preset web
 
 # The page for a quick try in a browser on this machine: make serve [PORT=8080]
 PORT ?= 8000
@@ -45,9 +50,9 @@ check: build
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan
 	@ctest --preset asan
-	@ctest --preset release -R 'system_calls|monkey'
+	@ctest --preset linux -R 'system_calls|monkey'
 	@$(MAKE) --no-print-directory web
-	@log=$$(mktemp) && if KORVANE_GENERATED_CASES=1000000 ctest --preset release -R web_core_compare --verbose >$$log 2>&1; \
+	@log=$$(mktemp) && if KORVANE_GENERATED_CASES=1000000 ctest --preset web -R web_core_compare --verbose >$$log 2>&1; \
 	  then grep '# generated' $$log; rm $$log; else cat $$log; rm $$log; false; fi
 	@$(MAKE) --no-print-directory fuzz
 	@$(MAKE) --no-print-directory test-windows

@@ -21,15 +21,12 @@ set(CPACK_STRIP_FILES ON)
 include(GNUInstallDirs)
 set(package_docs ${PROJECT_BINARY_DIR}/package)
 set(compressed)
-foreach(pair "changelog:changelog.gz" "korvane.1:korvane.1.gz" "korvane.bg.1:korvane.bg.1.gz")
-  string(REPLACE ":" ";" pair "${pair}")
-  list(GET pair 0 source)
-  list(GET pair 1 target)
-  add_custom_command(OUTPUT ${package_docs}/${target}
+foreach(doc changelog korvane.1 korvane.bg.1)
+  add_custom_command(OUTPUT ${package_docs}/${doc}.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${package_docs}
-    COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/package/${source} > ${package_docs}/${target}
-    DEPENDS ${PROJECT_SOURCE_DIR}/package/${source})
-  list(APPEND compressed ${package_docs}/${target})
+    COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/package/${doc} > ${package_docs}/${doc}.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/package/${doc})
+  list(APPEND compressed ${package_docs}/${doc}.gz)
 endforeach()
 add_custom_target(package_docs ALL DEPENDS ${compressed})
 install(FILES package/copyright ${package_docs}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korvane)

@@ -8,31 +8,39 @@
 #   scripts/install-deps.sh debian13   the same, and debootstrap for the Debian 13 check
 #   scripts/install-deps.sh release    the same, and what a release and its comparison need
 #   scripts/install-deps.sh --wasm-llvm-version
-#                                      prints the LLVM version the web page is compiled with
+#                                      the LLVM version the web page is compiled with: the one whose
+#                                      libc++ for wasm32 is installed (cmake/wasm32-wasi.cmake asks)
+#   scripts/install-deps.sh --build-packages
+#                                      the packages that build the program, the page and Korvane.exe,
+#                                      whose versions a release names
 set -euo pipefail
 
-packages=(
-  # build
-  cmake ninja-build g++ make pkg-config git
+# Each group's packages: what builds, then what only its tests need.
+linux_build=(
+  cmake ninja-build g++ make pkg-config git dpkg-dev
   # the window: Qt 6 Widgets, and the face that stands in for Times New Roman
   qt6-base-dev fonts-liberation2
+)
+linux_test=(
   # tests, benchmark, and fuzzing with the release's own clang
   libgtest-dev libbenchmark-dev clang libclang-rt-dev
   # the real window under a virtual display, its screenshot, its accessibility tree, its system calls
   python3 xvfb x11-utils xdotool imagemagick dbus at-spi2-core python3-pyatspi strace
   # the Debian package and the Windows version record, and the tools that check them
-  dpkg-dev appstream desktop-file-utils binutils-mingw-w64-x86-64 lintian
+  appstream desktop-file-utils binutils-mingw-w64-x86-64 lintian
 )
-web_packages=(
+web_build=(
   # the core in WebAssembly (its LLVM version is added below), the page's web font and icons
   wasi-libc woff2 python3-fonttools python3-pil
+)
+web_test=(
   # the page's tests and benchmark, driven from Node: headless Chromium and Firefox ESR, and WebKitGTK's
   # MiniBrowser through its WebDriver (in Xvfb, its language from a locale that localedef compiles)
   chromium nodejs firefox-esr webkit2gtk-driver locales
 )
-windows_packages=(
-  # the cross compiler, the installer builder, Wine to run both, and the reader of the executable
-  g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev nsis wine wine64 python3-pefile
+windows_build=(
+  # the cross compiler and the installer builder
+  gcc-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev nsis
   # makensis and its stub built from Debian's nsis source (scripts/build-nsis.sh)
   scons patch zlib1g-dev
   # the photograph's JPEG decoder, header only
@@ -40,6 +48,11 @@ windows_packages=(
   # the Windows Installer package (wixl), its reader (msitools) and the writer of its pinned summary
   # information (python3-olefile), and Authenticode signing of a release (osslsigncode)
   wixl msitools python3-olefile osslsigncode
+)
+windows_test=(
+  # Wine to run the program, its installers and its tests (GoogleTest's source, built for Windows),
+  # and the reader of the executable
+  wine wine64 libgtest-dev python3-pefile
 )
 release_packages=(
   # make release and its check: the source from git, and Debian's report of where two builds differ
@@ -75,14 +88,16 @@ update_lists() {
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-# The LLVM version for WebAssembly: the one whose libc++ for wasm32 is
-# installed, else the newest that apt offers (libc++ reads floating-point
-# numbers with from_chars from version 20 on). Only one such libc++ can be
-# installed at a time.
+# The LLVM version for WebAssembly: the one whose libc++ for wasm32 is installed (Debian lets
+# only one be), else the newest that apt offers (libc++ reads floating-point numbers with
+# from_chars from version 20 on).
+installed_wasm_llvm() {
+  dpkg-query -W -f='${Status} ${Package}\n' 'libc++-*-dev-wasm32' 2>/dev/null |
+    sed -nE 's/^install ok installed libc\+\+-([0-9]+)-dev-wasm32$/\1/p' | sort -n | tail -n 1
+}
 wasm_llvm_version() {
   local version
-  version=$(dpkg-query -W -f='${Status} ${Package}\n' 'libc++-*-dev-wasm32' 2>/dev/null |
-    sed -nE 's/^install ok installed libc\+\+-([0-9]+)-dev-wasm32$/\1/p' | sort -n | tail -n 1)
+  version=$(installed_wasm_llvm)
   if [ -z "$version" ] || [ "$version" -lt 20 ]; then
     update_lists
     version=$(apt-cache pkgnames 'libc++-' | sed -nE 's/^libc\+\+-([0-9]+)-dev-wasm32$/\1/p' | sort -n | tail -n 1)
@@ -93,24 +108,35 @@ wasm_llvm_version() {
   fi
   echo "$version"
 }
+wasm_llvm_packages() {
+  echo "clang-$1 lld-$1 libc++-$1-dev-wasm32 libc++abi-$1-dev-wasm32 libclang-rt-$1-dev-wasm32"
+}
 
-if [ "${1:-}" = --wasm-llvm-version ]; then
-  wasm_llvm_version
-  exit 0
-fi
+case "${1:-}" in
+  --wasm-llvm-version)
+    installed_wasm_llvm | grep . && exit 0
+    echo "install-deps.sh: no libc++ for wasm32 is installed (scripts/install-deps.sh web)" >&2
+    exit 1
+    ;;
+  --build-packages)
+    llvm=$(installed_wasm_llvm)
+    printf '%s\n' "${linux_build[@]}" "${web_build[@]}" "${windows_build[@]}" ${llvm:+$(wasm_llvm_packages "$llvm")}
+    exit 0
+    ;;
+esac
 
+packages=("${linux_build[@]}" "${linux_test[@]}")
 without_recommends=()
 for group in "$@"; do
   case "$group" in
     release) without_recommends+=("${release_packages[@]}") ;;
     web)
       llvm=$(wasm_llvm_version)
-      packages+=("${web_packages[@]}" "clang-$llvm" "lld-$llvm" "libc++-$llvm-dev-wasm32"
-                 "libc++abi-$llvm-dev-wasm32" "libclang-rt-$llvm-dev-wasm32")
+      packages+=("${web_build[@]}" "${web_test[@]}" $(wasm_llvm_packages "$llvm"))
       # Some builds of Node.js bring npm along; Debian's own needs Debian's npm.
       command -v npm >/dev/null || packages+=(npm)
       ;;
-    windows) packages+=("${windows_packages[@]}") ;;
+    windows) packages+=("${windows_build[@]}" "${windows_test[@]}") ;;
     debian13) packages+=(debootstrap) ;;
     *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac

@@ -100,11 +100,6 @@ tar --create --format=gnu --sort=name --owner=0 --group=0 --numeric-owner \
 echo "release: dist/ after $(($(date +%s) - started)) s, from commit $commit:"
 sed 's/^/  /' "$dist/SHA256SUMS"
 echo "release: built with these Debian packages (a rebuild that compares equal needs the same):"
-wasm_llvm=$(scripts/install-deps.sh --wasm-llvm-version 2>/dev/null || true)
 gxx=$(dpkg -S "$(readlink -f "$(command -v g++)")" 2>/dev/null | cut -d: -f1)
-dpkg-query -W -f='  ${Package} ${Version}\n' cmake ninja-build $gxx qt6-base-dev \
-  ${wasm_llvm:+clang-$wasm_llvm lld-$wasm_llvm libc++-$wasm_llvm-dev-wasm32} wasi-libc woff2 python3-fonttools \
-  python3-pil g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 libstb-dev nsis scons \
-  wixl msitools python3-olefile osslsigncode \
-  dpkg-dev git gzip tar 2>/dev/null || true
+dpkg-query -W -f='  ${Package} ${Version}\n' $(scripts/install-deps.sh --build-packages) $gxx gzip tar 2>/dev/null || true
 sed 's/^/  the installer stub and makensis from /' "$src"/build-dist-windows/nsis/src/nsis-*/.patched 2>/dev/null || true

@@ -1,6 +1,7 @@
 // One row of the window's control table, as windows/emit_controls.py writes it
 // from the Designer form: kind, array name and index, place and size in pixels at
-// 96 dpi, text (CR LF line breaks), colour and settings. Rows come in creation order.
+// 96 dpi, text (CR LF line breaks), colour and settings. Rows come in creation order,
+// each value named by its field, so that the compiler holds the generator to this struct.
 #pragma once
 
 #include <cstdint>

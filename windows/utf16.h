@@ -1,6 +1,7 @@
-// UTF-8 (the calculation core's texts) and UTF-16 (Windows' wide API and its
-// regional settings) into each other. No Windows header, so that the conversion is
-// tested on Linux too. What is not well formed becomes U+FFFD, as Windows writes it.
+// UTF-8 (the calculation core's texts) and UTF-16 (Windows' wide API and its regional
+// settings) into each other, with Windows' own conversion. What is not well formed, a lone
+// surrogate among it, becomes U+FFFD. No Windows header here, so that the regional
+// settings' mapping (locale_format.h) needs none either.
 #pragma once
 
 #include <string>
