@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QtTest>
 #include <array>
-#include <memory>
 #include <random>
 
 #include "platform/locale_format.h"
