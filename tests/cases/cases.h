@@ -4,6 +4,7 @@
 // The files' comments describe them; a malformed line throws, naming its file and line.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <fstream>

@@ -30,6 +30,8 @@ def read_case_file(name):
                 raise ValueError(f"{name}:{number}: cannot read {line[at:]!r}")
             fields.append(_decoded(match.group(1)))
             at = match.end()
+        if line[0].isspace() and not records:
+            raise ValueError(f"{name}:{number}: an indented line before any case")
         if line[0].isspace():
             records[-1]["lines"].append(fields)
         else:
