@@ -31,17 +31,16 @@ struct Record {
 
 namespace detail {
 
+// A character of the Basic Multilingual Plane in UTF-8: one to three bytes.
 inline void AppendUtf8(std::string& out, unsigned code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
+  if (code < 0x80) return void(out += static_cast<char>(code));
+  if (code < 0x800) {
     out += static_cast<char>(0xC0 | code >> 6);
-    out += static_cast<char>(0x80 | (code & 0x3F));
   } else {
     out += static_cast<char>(0xE0 | code >> 12);
     out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
   }
+  out += static_cast<char>(0x80 | (code & 0x3F));
 }
 
 // A text: JSON strings joined by +, each maybe followed by *N for N times. `at` is on its first quote.
@@ -134,15 +133,15 @@ inline const calc::NumberFormat& Format(const std::string& name, const std::stri
       if (r.fields.size() != 9) Fail(r.where, "a format has nine fields");
       const auto& f = r.fields;
       const auto size = [&](const std::string& text) { return static_cast<int>(Number(text, r.where)); };
-      read[f[0]] = {f[1],
-                    f[2],
-                    size(f[4]),
-                    size(f[5]),
-                    size(f[6]),
-                    f[7] == "yes",
-                    f[8] == "yes" ? calc::NumberFormat::NegativeForm::Parentheses
-                                  : calc::NumberFormat::NegativeForm::LeadingMinus,
-                    f[3]};
+      using Negative = calc::NumberFormat::NegativeForm;
+      read[f[0]] = {.decimal_separator = f[1],
+                    .group_separator = f[2],
+                    .primary_group_size = size(f[4]),
+                    .secondary_group_size = size(f[5]),
+                    .minimum_grouping_digits = size(f[6]),
+                    .leading_zero = f[7] == "yes",
+                    .negative_form = f[8] == "yes" ? Negative::Parentheses : Negative::LeadingMinus,
+                    .negative_sign = f[3]};
     }
     return read;
   }();
@@ -201,12 +200,12 @@ inline const Reports& ReportCases() {
       }
       if (r.fields.size() != 5 && !(r.fields.size() == 6 && r.fields[5] == "error"))
         Fail(r.where, "a case is a name, three texts, a format and maybe \"error\"");
-      Report c{r.where,
-               r.fields[0],
-               {r.fields[1], r.fields[2], r.fields[3]},
-               Format(r.fields[4], r.where),
-               r.fields.size() == 6,
-               {}};
+      Report c{.where = r.where,
+               .name = r.fields[0],
+               .inputs = {r.fields[1], r.fields[2], r.fields[3]},
+               .format = Format(r.fields[4], r.where),
+               .error = r.fields.size() == 6,
+               .lines = {}};
       for (const auto& line : r.lines) {
         const double n = line.size() == 2 ? Number(line[0], r.where) : 0;
         if (n < 1 || n > 8 || c.error) Fail(r.where, "a pinned line is N \"text\", N from 1 to 8, of a report");
