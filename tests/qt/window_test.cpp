@@ -54,8 +54,8 @@ QColor Colour(const QJsonValue& rgb) {
   return a.isEmpty() ? QColor() : QColor(a[0].toInt(), a[1].toInt(), a[2].toInt());
 }
 
-// What a control shows first: its text in the form.
-QString Statement(const QString& id = QStringLiteral("Text1_0")) { return FormControl(id)["text"].toString(); }
+// The text a control of the form opens with: the problem statement for the problem box.
+QString FormText(const QString& id = QStringLiteral("Text1_0")) { return FormControl(id)["text"].toString(); }
 
 // A case of report.txt as the problem box shows it, its lines ending in LF.
 QString Shown(const std::string& text) { return QString::fromStdString(text).replace(QStringLiteral("\r\n"), "\n"); }
@@ -239,7 +239,7 @@ void WindowTest::startState() {
   const QStringList example = Inputs("Example");
   for (int i = 0; i < 3; ++i)
     QCOMPARE(Child<QLineEdit>(qPrintable(QStringLiteral("Text2_%1").arg(i)))->text(), example[i]);
-  QCOMPARE(ProblemBox(), Statement());
+  QCOMPARE(ProblemBox(), FormText());
   QCOMPARE(QApplication::focusWidget(), Child<QLineEdit>("Text2_0"));
   QCOMPARE(Child<QLineEdit>("Text2_0")->selectedText(), example[0]);
 }
@@ -279,10 +279,10 @@ void WindowTest::sequences() {
       QTest::keyClicks(box, step.mid(2));
     }
   }
-  QCOMPARE(ProblemBox(), problemBox == "statement" ? Statement() : problemBox);
+  QCOMPARE(ProblemBox(), problemBox == "statement" ? FormText() : problemBox);
   for (int i = 0; i < 3; ++i)
     QCOMPARE(Child<QLineEdit>(qPrintable(QStringLiteral("Text2_%1").arg(i)))->text(), inputs[i]);
-  QCOMPARE(Child<QPlainTextEdit>("Text1_1")->toPlainText(), Statement("Text1_1"));
+  QCOMPARE(Child<QPlainTextEdit>("Text1_1")->toPlainText(), FormText("Text1_1"));
 }
 
 void WindowTest::returnCalculates_data() {
@@ -400,7 +400,7 @@ void WindowTest::problemBoxIsNotEditable() {
   box->setFocus();
   QTest::keyClicks(box, QStringLiteral("xyz"));
   QTest::keyClick(box, Qt::Key_Delete);
-  QCOMPARE(ProblemBox(), Statement());
+  QCOMPARE(ProblemBox(), FormText());
 }
 
 void WindowTest::bulgarianReportHasDecimalCommas() {
