@@ -23,11 +23,11 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// The cases that give a report, or those that give the error line.
-std::vector<cases::Report> Reports(bool error) {
+// The cases of report.txt that give the error line, or those that give a report.
+std::vector<cases::Report> CasesWithErrorLine(bool error_line) {
   std::vector<cases::Report> chosen;
   for (const cases::Report& c : cases::ReportCases().cases)
-    if (c.error == error) chosen.push_back(c);
+    if (c.error == error_line) chosen.push_back(c);
   return chosen;
 }
 
@@ -44,7 +44,7 @@ TEST_P(ReportTest, ShowsTheWorking) {
   for (const auto& [n, text] : GetParam().lines) EXPECT_EQ(lines[n - 1], text) << "line " << n;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ReportTest, ::testing::ValuesIn(Reports(false)), cases::CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, ReportTest, ::testing::ValuesIn(CasesWithErrorLine(false)), cases::CaseName());
 
 class InvalidInputTest : public ::testing::TestWithParam<cases::Report> {};
 
@@ -54,7 +54,7 @@ TEST_P(InvalidInputTest, GivesTheErrorLine) {
   EXPECT_EQ(BoxText(c), cases::ReportCases().error_line);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, InvalidInputTest, ::testing::ValuesIn(Reports(true)), cases::CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, InvalidInputTest, ::testing::ValuesIn(CasesWithErrorLine(true)), cases::CaseName());
 
 // The cross area equals the share of the flag and the thickness stays within it,
 // however lopsided the flag: a check on the root, not on the text.
@@ -69,7 +69,7 @@ TEST_P(CrossGeometryTest, CoversTheAskedShare) {
   EXPECT_NEAR(s->cross_area / (s->a * s->b * s->k), 1.0, 1e-12);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CrossGeometryTest, ::testing::ValuesIn(Reports(false)), cases::CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, CrossGeometryTest, ::testing::ValuesIn(CasesWithErrorLine(false)), cases::CaseName());
 
 TEST(SolveCrossTest, ExampleValues) {
   const auto& inputs = cases::ReportCases()["Example"].inputs;
