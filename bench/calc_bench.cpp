@@ -5,7 +5,7 @@
 
 #include "calc/number_text.h"
 #include "calc/report.h"
-#include "tests/calc/formats.h"
+#include "tests/cases/cases.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ void BM_ReportExample(benchmark::State& state) {
 BENCHMARK(BM_ReportExample);
 
 void BM_ReportExampleBulgarian(benchmark::State& state) {
-  const calc::NumberFormat format = calc::testing::Bulgarian();
+  const calc::NumberFormat format = cases::Format("Bulgarian");
   for (auto _ : state) benchmark::DoNotOptimize(calc::ProblemBoxText("37", "28", "50", format));
 }
 BENCHMARK(BM_ReportExampleBulgarian);

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "calc/report.h"
-#include "tests/calc/formats.h"
+#include "tests/cases/cases.h"
 
 namespace {
 
@@ -70,8 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(solution->thickness > 0, "thickness not positive");
     Require(solution->thickness <= std::min(solution->a, solution->b), "thickness beyond the shorter side");
   }
-  static const std::array<calc::NumberFormat, 3> formats = {calc::testing::English(), calc::testing::Bulgarian(),
-                                                            calc::testing::German()};
+  static const std::array<calc::NumberFormat, 3> formats = {cases::Format("English"), cases::Format("Bulgarian"),
+                                                            cases::Format("German")};
   for (const auto& format : formats) {
     const std::string box = calc::ProblemBoxText(texts[0], texts[1], texts[2], format);
     if (!solution) {

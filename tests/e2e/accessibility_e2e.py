@@ -6,18 +6,18 @@ the accessibility action and reads the worked solution back.
 
 Usage: accessibility_e2e.py KORVANE_EXECUTABLE
 """
-import os
 import subprocess
 import sys
 import tempfile
 import time
 
+from cases import REPORTS
 from xdisplay import VirtualDisplay
 
 INPUTS = ["Дължина на флаг", "Ширина на флаг", "Площ на кръста"]
 BUTTONS = ["Изчисли", "Изчисти"]
 PROBLEM_BOX = "Задача и решение"
-LAST_LINE = "Дебелина на кръста: 9.300"
+LAST_LINE = REPORTS["Example"].lines[8]
 
 
 def read_window():

@@ -10,19 +10,19 @@
 #include <QPushButton>
 #include <QtTest>
 #include <array>
-#include <memory>
 #include <random>
 
 #include "platform/locale_format.h"
 #include "platform/startup.h"
 #include "qt/korvane.h"
+#include "tests/cases/cases.h"
 
 namespace {
 
 constexpr int kEvents = 10000;
 constexpr qint64 kTimeLimitMs = 240000;
-const QString kReportStart = QStringLiteral("Хоризонталната и вертикална част на кръста образуват квадрат.\n");
-const QString kErrorLine = QStringLiteral("Некоректни входни данни!");
+const QString kReportStart = QString::fromStdString(cases::ReportCases()["Example"].lines.at(1) + "\n");
+const QString kErrorLine = QString::fromStdString(cases::ReportCases().error_line);
 
 // Types any characters, Cyrillic too, as key presses that carry their text.
 void Type(QWidget* widget, const QString& text) {

@@ -1,76 +1,44 @@
 // The WebAssembly core against the native one: the same problem box's text, byte for
-// byte, for every input text of the core's own tests (read from tests/calc/*.cpp, so a
-// new row there is compared here too), each in the number formats of those tests and in
-// formats read from the browser's Intl; then for KORVANE_GENERATED_CASES (50,000 unless
-// set) requests that the native driver generates and checks against the C++ library's
-// own conversions (tests/web/generated_cases.cpp).
+// byte, for every input of the case files (tests/cases), each in the number formats of
+// formats.txt and in formats read from the browser's Intl; each case of report.txt as it is
+// written; then for KORVANE_GENERATED_CASES (50,000 unless set) requests that the native
+// driver generates and checks against the C++ library's own conversions
+// (tests/web/generated_cases.cpp).
 // In: KORVANE_WASM (the site's korvane.wasm) and KORVANE_REPORT_DRIVER (the native
 // core behind tests/web/report_driver.cpp).
 import assert from 'node:assert/strict';
 import { spawn, spawnSync } from 'node:child_process';
-import { existsSync, readFileSync, readdirSync } from 'node:fs';
-import { join } from 'node:path';
+import { existsSync, readFileSync } from 'node:fs';
 import { createInterface } from 'node:readline';
 import { test } from 'node:test';
 
+import { formats, pinnedLines, readCaseFile, reports } from '../cases/cases.mjs';
 import { instantiateCore, numberFormatFor, problemBoxText } from '../../web/korvane.mjs';
 
-const here = new URL('.', import.meta.url).pathname;
-const coreTests = join(here, '..', 'calc');
 const GENERATED = Number(process.env.KORVANE_GENERATED_CASES ?? 50000);
-
-// The number formats that the core's tests build by hand (tests/calc/formats.h and
-// number_text_test.cpp), and those that Intl gives for a few locales.
-const english = {
-  decimalSeparator: '.', groupSeparator: ',', negativeSign: '-', primaryGroupSize: 3, secondaryGroupSize: 3,
-  minimumGroupingDigits: 1, leadingZero: true, parentheses: false,
-};
-const FORMATS = {
-  English: english,
-  Bulgarian: { ...english, decimalSeparator: ',', groupSeparator: '\u00a0', minimumGroupingDigits: 2 },
-  German: { ...english, decimalSeparator: ',', groupSeparator: '.' },
-  WithoutLeadingZero: { ...english, leadingZero: false },
-  WithParentheses: { ...english, parentheses: true },
-  IndianGroups: { ...english, secondaryGroupSize: 2 },
-  Ungrouped: { ...english, primaryGroupSize: 0 },
-};
+const FORMATS = { ...formats };
 for (const locale of ['en-US', 'bg', 'de-DE', 'en-IN', 'fr-FR', 'sv-SE', 'ar-EG']) {
   FORMATS[`Intl ${locale}`] = numberFormatFor(locale);
 }
 
-// C++ string literals as the compiler reads them (the escapes the tests use).
-function unescape(literal) {
-  return literal.replace(/\\(u[0-9a-fA-F]{4}|.)/g, (_, e) =>
-    e.length > 1 ? String.fromCharCode(parseInt(e.slice(1), 16)) : { t: '\t', n: '\n', r: '\r' }[e] ?? e);
-}
-const STRING = String.raw`"((?:[^"\\]|\\.)*)"`;
-
-// Every input of the core's tests: the texts of the parse and report tables, the rows'
-// input triples, and the values of the number-text tables written as input texts.
-function coreTestVectors() {
+// Every input of the case files: each case's three boxes; every word and text written in the
+// files (up to 1,000 characters; longer ones through their pieces), in each box with the others
+// as the window opens; and each number that number_text.txt writes, as itself, and as v, v, 100.
+function caseVectors() {
   const texts = new Set();
-  const triples = [];
-  for (const name of readdirSync(coreTests).filter((n) => n.endsWith('_test.cpp'))) {
-    const source = readFileSync(join(coreTests, name), 'utf8');
-    for (const [, literal] of source.matchAll(new RegExp(STRING, 'g'))) texts.add(unescape(literal));
-    const row = new RegExp(String.raw`\w+Case\{${STRING},\s*${STRING},\s*${STRING},\s*${STRING}`, 'g');
-    for (const [, , a, b, c] of source.matchAll(row)) triples.push([a, b, c].map(unescape));
-    const flag = new RegExp(String.raw`Flag\{${STRING},\s*${STRING},\s*${STRING},\s*${STRING}\}`, 'g');
-    for (const [, , a, b, c] of source.matchAll(flag)) triples.push([a, b, c].map(unescape));
-    // TextCase{"Name", value, ...}: a value v shows as itself in line 4 and, with
-    // inputs v, v, 100, as the thickness in line 8.
-    for (const [, value] of source.matchAll(/TextCase\{"\w+", ([-+0-9.e /]+),/g)) {
-      const number = Function(`return (${value})`)();
-      if (number > 0) triples.push([String(number), String(number), '100']);
-      texts.add(String(number));
+  const triples = Object.values(reports).map((c) => c.inputs);
+  for (const file of ['formats.txt', 'parse.txt', 'number_text.txt', 'report.txt']) {
+    for (const { fields, lines, pieces } of readCaseFile(file)) {
+      for (const text of [...fields, ...lines.flat(), ...pieces]) if (text.length <= 1000) texts.add(text);
     }
   }
-  assert.ok(texts.size > 100 && triples.length > 50, `too few vectors found in ${coreTests}`);
-  // Each text in each box, the other boxes as the window opens.
-  for (const text of texts) {
-    triples.push([text, '28', '50'], ['37', text, '50'], ['37', '28', text]);
+  for (const { fields: [, , value] } of readCaseFile('number_text.txt')) {
+    const number = Number(value);
+    if (number > 0) triples.push([String(number), String(number), '100']);
+    texts.add(String(number));
   }
-  triples.push(['7'.repeat(100000), '28', '50']);
+  const [a, b, c] = reports.Example.inputs;
+  for (const text of texts) triples.push([text, b, c], [a, text, c], [a, b, text]);
   return triples;
 }
 
@@ -106,7 +74,7 @@ function nativeAnswers(cases) {
 test('the WebAssembly core writes what the native core writes', async (t) => {
   assert.ok(existsSync(process.env.KORVANE_WASM ?? ''), `no ${process.env.KORVANE_WASM}: build it with make web`);
   const core = await instantiateCore(readFileSync(process.env.KORVANE_WASM));
-  const groups = { 'the core tests\' inputs': coreTestVectors() };
+  const groups = { 'the case files\' inputs': caseVectors() };
   for (const [group, inputs] of Object.entries(groups)) {
     await t.test(group, () => {
       const cases = inputs.flatMap((triple) => Object.values(FORMATS).map((format) => [triple, format]));
@@ -161,40 +129,30 @@ test('the WebAssembly core writes what the native core writes', async (t) => {
 });
 
 // The module and its native twin share the header that turns the page's fields into the core's
-// format, so the comparison above cannot see a fault there: these answers are fixed.
-test('the page\'s number-format fields reach the core as meant', async () => {
+// format, so the comparison above cannot see a fault there: each case is checked as written.
+test('the WebAssembly core gives each case of report.txt as written', async () => {
   const core = await instantiateCore(readFileSync(process.env.KORVANE_WASM));
-  const rows = [
-    ['Indian groups: three, then two', { ...english, secondaryGroupSize: 2 }, ['9999', '9999', '100'], 6,
-      'Площ на кръста: 9,99,80,001.000'],
-    ['German separators', FORMATS.German, ['9999', '9999', '100'], 6, 'Площ на кръста: 99.980.001,000'],
-    ['Bulgarian: four digits stay ungrouped', FORMATS.Bulgarian, ['99', '99', '50'], 6, 'Площ на кръста: 4900,500'],
-    ['no leading zero', FORMATS.WithoutLeadingZero, ['.005', '.005', '100'], 7, 'Дебелина на кръста: .005'],
-    ['a leading zero', english, ['.005', '.005', '100'], 7, 'Дебелина на кръста: 0.005'],
-  ];
-  for (const [name, format, inputs, line, expected] of rows) {
-    assert.equal(problemBoxText(core, ...inputs, format).split('\r\n')[line], expected, name);
+  for (const c of Object.values(reports)) {
+    const lines = problemBoxText(core, ...c.inputs, formats[c.format]).split('\r\n');
+    assert.equal(lines.length, c.error ? 1 : 9, c.where);
+    pinnedLines(c.name).forEach((text, i) => text === undefined || assert.equal(lines[i], text, `${c.where} line ${i + 1}`));
   }
 });
 
 test('the core\'s memory is the same after 20,000 calculations', async () => {
   const core = await instantiateCore(readFileSync(process.env.KORVANE_WASM));
   const grown = () => core.memory.buffer.byteLength;
-  problemBoxText(core, '37', '28', '50', english);
+  problemBoxText(core, ...reports.Example.inputs, formats.English);
   const before = grown();
-  for (let i = 0; i < 20000; ++i) problemBoxText(core, String(i % 9999 + 1), '28', '50', FORMATS.Bulgarian);
+  for (let i = 0; i < 20000; ++i) problemBoxText(core, String(i % 9999 + 1), '28', '50', formats.Bulgarian);
   assert.equal(grown(), before);
 });
 
 test('the browser\'s formats are read as the desktop reads its locale', () => {
-  const rows = [
-    ['en-US', { decimalSeparator: '.', groupSeparator: ',', primaryGroupSize: 3, secondaryGroupSize: 3, minimumGroupingDigits: 1 }],
-    ['bg', { decimalSeparator: ',', groupSeparator: '\u00a0', primaryGroupSize: 3, secondaryGroupSize: 3, minimumGroupingDigits: 2 }],
-    ['de-DE', { decimalSeparator: ',', groupSeparator: '.', primaryGroupSize: 3, secondaryGroupSize: 3, minimumGroupingDigits: 1 }],
-    ['en-IN', { decimalSeparator: '.', groupSeparator: ',', primaryGroupSize: 3, secondaryGroupSize: 2, minimumGroupingDigits: 1 }],
-  ];
+  const rows = [['en-US', formats.English], ['bg', formats.Bulgarian], ['de-DE', formats.German], ['en-IN', formats.IndianGroups]];
+  const fields = ['decimalSeparator', 'groupSeparator', 'primaryGroupSize', 'secondaryGroupSize', 'minimumGroupingDigits'];
   for (const [locale, expected] of rows) {
     const format = numberFormatFor(locale);
-    for (const [key, value] of Object.entries(expected)) assert.equal(format[key], value, `${locale} ${key}`);
+    for (const key of fields) assert.equal(format[key], expected[key], `${locale} ${key}`);
   }
 });

@@ -15,6 +15,7 @@ import { after, before, describe, test } from 'node:test';
 
 import { ENGINES, WAIT, missingBinaries } from './engines.mjs';
 import { serve } from './static_server.mjs';
+import { errorLine, pinnedLines, reports } from '../cases/cases.mjs';
 import { CORE_MISSING, CORE_OFFLINE, SERVE_FROM_HOST } from '../../web/korvane.mjs';
 
 const ENGINE = process.env.KORVANE_ENGINE ?? 'chromium';
@@ -22,12 +23,7 @@ const SITE = process.env.KORVANE_WEB_SITE;
 const SHOTS = process.env.KORVANE_SHOTS ?? tmpdir();
 const ROOT = new URL('../..', import.meta.url).pathname;
 const AXE = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
-const ERROR_LINE = 'Некоректни входни данни!';
-const HEAD = [
-  'Хоризонталната и вертикална част на кръста образуват квадрат.',
-  'Квадратът участва едновременно в хоризонталната и вертикалната лента на кръста.',
-  'Съставя се квадратно уравнение за x - дебелина: ',
-];
+const EXAMPLE = reports.Example.inputs;
 const form = JSON.parse(execFileSync('/usr/bin/python3', [join(ROOT, 'ui', 'form.py')], { encoding: 'utf8' }));
 const visible = form.controls.filter((c) => c.visible);
 const idOf = (c) => (c.index === null ? c.name : `${c.name}_${c.index}`);
@@ -47,6 +43,13 @@ async function calculate(session, inputs, how = 'click') {
   }
   return (await session.waitFor(() => document.getElementById('Text1_0').value)).split('\n');
 }
+
+// Asserts that the problem box's lines, as `calculate` gives them, are what a case of report.txt pins.
+function assertShows(lines, name, message) {
+  const pinned = reports[name].error ? pinnedLines(name) : [...pinnedLines(name), ''];
+  assert.deepEqual(lines.map((line, i) => (pinned[i] === undefined ? undefined : line)), pinned, message ?? name);
+}
+const calculates = async (session, name, message) => assertShows(await calculate(session, reports[name].inputs), name, message);
 
 // Waits as waitFor does; if in vain, the message also gives the page's worker and caches as they stand.
 const waitForWorker = (session, fn) => session.waitFor(fn).catch(async (error) => {
@@ -189,9 +192,8 @@ describe(`${ENGINE}: in English`, () => {
   });
 
   test('"Изчисли" gives the example report, and the status region says it as one line', async () => {
-    const lines = await calculate(session, ['37', '28', '50']);
-    assert.deepEqual(lines, [...HEAD, '37*x + 28*x - x*x = 37*28*0.5', 'x*x - 65*x + 518 = 0', 'Площ на флага: 1036',
-      'Площ на кръста: 518.000', 'Дебелина на кръста: 9.300', '']);
+    const lines = await calculate(session, EXAMPLE);
+    assertShows(lines, 'Example');
     const live = await session.evaluate(() => {
       const region = document.querySelector('[role="status"]');
       return [region.getAttribute('aria-live'), region.textContent];
@@ -200,10 +202,9 @@ describe(`${ENGINE}: in English`, () => {
   });
 
   test('Return calculates, and a second report replaces the first; Return while an input method composes does not', async () => {
-    await calculate(session, ['20', '20', '100'], 'Enter');
-    const lines = await calculate(session, ['20', '20', '100'], 'Enter');
-    assert.equal(lines.length, 9);
-    assert.equal(lines[7], 'Дебелина на кръста: 20.000');
+    const { inputs } = reports.WholeSquareFlagAtHundredPercent;
+    await calculate(session, inputs, 'Enter');
+    assertShows(await calculate(session, inputs, 'Enter'), 'WholeSquareFlagAtHundredPercent');
     const composing = [{ isComposing: true }, { keyCode: 229 }];
     const after = await session.evaluate(async (events) => {
       const problem = document.getElementById('Text1_0');
@@ -245,14 +246,14 @@ describe(`${ENGINE}: in English`, () => {
   });
 
   test('"Изчисти" empties the inputs, the problem box and the status region; "Изчисли" then gives the error line', async () => {
-    await calculate(session, ['37', '28', '50']);
+    await calculate(session, EXAMPLE);
     for (let i = 0; i < 2; ++i) await session.click('Command1_1');
     const emptied = await session.evaluate(() => ['Text2_0', 'Text2_1', 'Text2_2', 'Text1_0', 'announcer']
       .map((id) => document.getElementById(id).value ?? document.getElementById(id).textContent));
     assert.deepEqual(emptied, ['', '', '', '', '']);
     await session.click('Command1_0');
-    await session.waitFor((line) => document.getElementById('Text1_0').value === line, ERROR_LINE);
-    assert.deepEqual(await calculate(session, ['37', '28', '110']), [ERROR_LINE]);
+    await session.waitFor((line) => document.getElementById('Text1_0').value === line, errorLine);
+    await calculates(session, 'NoRealRoot');
   });
 
   test('larger letter, word and line spacing clip nothing: the window then flows in one column', async () => {
@@ -291,7 +292,7 @@ describe(`${ENGINE}: in English`, () => {
       assert.deepEqual(shown, { columnOrder: true, small: [], targets: 0 });
       assert.deepEqual(await across(session), [0]);
       assert.deepEqual(await clipped(session), []);
-      assert.equal((await calculate(session, ['37', '28', '50']))[7], 'Дебелина на кръста: 9.300', 'a tap calculates');
+      await calculates(session, 'Example', 'a tap calculates');
       await spaced(session, true);
       assert.deepEqual(await clipped(session), [], 'with larger text spacing');
       assert.deepEqual(await across(session), [0], 'with larger text spacing');
@@ -328,8 +329,7 @@ describe(`${ENGINE}: in English`, () => {
     try {
       for (const path of ['', 'index.html', '?anything']) {
         await session.goto(host.url + path);
-        const lines = await calculate(session, ['37', '28', '50']);
-        assert.equal(lines[7], 'Дебелина на кръста: 9.300', path);
+        await calculates(session, 'Example', path);
       }
     } finally {
       hostOptions.down = false;
@@ -368,9 +368,9 @@ describe(`${ENGINE}: in English`, () => {
         await session.goto(broken.url);
         await session.click('Command1_1');
         assert.equal(await session.evaluate(() => document.getElementById('Text2_0').value), '', `${name}: cleared`);
-        const lines = await calculate(session, ['37', '28', '50']);
+        const lines = await calculate(session, EXAMPLE);
         if (line) assert.deepEqual(lines, [line], name);
-        else assert.equal(lines[7], 'Дебелина на кръста: 9.300', name);
+        else assertShows(lines, 'Example', name);
       } finally {
         await broken.close();
       }
@@ -404,15 +404,16 @@ describe(`${ENGINE}: in English`, () => {
         box.focus();
         box.select();
       });
-      await session.type('Text2_1', '12');
+      const [length, width] = reports.WidthTypedAsTwelve.inputs;
+      await session.type('Text2_1', width);
       slow.release();
       await session.waitFor(() => document.readyState === 'complete');
       assert.deepEqual(await session.evaluate(() => [document.getElementById('Text2_0').value,
-        document.getElementById('Text2_1').value, document.activeElement.id]), ['37', '12', 'Text2_1']);
+        document.getElementById('Text2_1').value, document.activeElement.id]), [length, width, 'Text2_1']);
       await session.click('Command1_0');
       const lines = (await session.waitFor(() => document.getElementById('Text1_0').value.includes('*x'))
         && await session.evaluate(() => document.getElementById('Text1_0').value)).split('\n');
-      assert.equal(lines[3], '37*x + 12*x - x*x = 37*12*0.5');
+      assertShows(lines, 'WidthTypedAsTwelve');
     } finally {
       await slow.close();
     }
@@ -423,8 +424,8 @@ describe(`${ENGINE}: in English`, () => {
     await session.goto(`file://${SITE}/index.html`);
     const said = ENGINE === 'firefox' ? form.controls[0].text : SERVE_FROM_HOST;
     assert.equal(await session.evaluate(() => document.getElementById('Text1_0').value), said, 'as it opens');
-    const lines = await calculate(session, ['37', '28', '50']);
-    if (ENGINE === 'firefox') assert.equal(lines[7], 'Дебелина на кръста: 9.300');
+    const lines = await calculate(session, EXAMPLE);
+    if (ENGINE === 'firefox') assertShows(lines, 'Example');
     else assert.deepEqual(lines, [SERVE_FROM_HOST], '"Изчисли"');
     const root = mkdtempSync(join(tmpdir(), 'korvane-host-'));
     cpSync(SITE, join(root, 'maths', 'korvane'), { recursive: true });
@@ -437,7 +438,7 @@ describe(`${ENGINE}: in English`, () => {
       assert.deepEqual(await cached(session), siteFiles(SITE).map((path) => `/maths/korvane${path}`));
       options.down = true;
       await session.reload();
-      assert.equal((await calculate(session, ['37', '28', '50']))[7], 'Дебелина на кръста: 9.300', 'offline');
+      await calculates(session, 'Example', 'offline');
     } finally {
       await school.close();
       rmSync(root, { recursive: true, force: true });
@@ -536,7 +537,7 @@ describe(`${ENGINE}: updates`, () => {
     try {
       await session.reload();
       assert.deepEqual(await shown(), release('1'), 'offline');
-      assert.equal((await calculate(session, ['37', '28', '50']))[7], 'Дебелина на кръста: 9.300', 'offline');
+      await calculates(session, 'Example', 'offline');
     } finally {
       hosting.down = false;
     }
@@ -577,7 +578,7 @@ describe(`${ENGINE}: updates`, () => {
     try {
       await session.reload();
       assert.deepEqual(await shown(), release('2'));
-      assert.equal((await calculate(session, ['37', '28', '50']))[7], 'Дебелина на кръста: 9.300');
+      await calculates(session, 'Example');
     } finally {
       hosting.down = false;
     }
@@ -605,10 +606,7 @@ describe(`${ENGINE}: in Bulgarian`, () => {
 
   test('the report uses the decimal comma and groups with a no-break space from five digits on', async () => {
     await session.goto(host.url);
-    const lines = await calculate(session, ['37', '28', '50']);
-    assert.deepEqual(lines.slice(3), ['37*x + 28*x - x*x = 37*28*0,5', 'x*x - 65*x + 518 = 0', 'Площ на флага: 1036',
-      'Площ на кръста: 518,000', 'Дебелина на кръста: 9,300', '']);
-    const big = await calculate(session, ['9999', '9999', '100']);
-    assert.deepEqual(big.slice(6, 8), ['Площ на кръста: 99\u00a0980\u00a0001,000', 'Дебелина на кръста: 9999,000']);
+    await calculates(session, 'ExampleInBulgarian');
+    await calculates(session, 'BulgarianGroupsFromFiveDigits');
   });
 });

@@ -37,6 +37,7 @@ import time
 import pefile
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
+from cases import ERROR_LINE, REPORTS, read_case_file, report_text  # noqa: E402
 from xdisplay import MapWatcher, VirtualDisplay  # noqa: E402
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
@@ -46,25 +47,12 @@ import emit_controls  # noqa: E402
 import form  # noqa: E402
 
 CAPTION = "www.korvane.example  Математика - дебелина на кръста"
-ERROR_LINE = "Некоректни входни данни!"
-ENGLISH_REPORT = ("Хоризонталната и вертикална част на кръста образуват квадрат.\r\n"
-                  "Квадратът участва едновременно в хоризонталната и вертикалната лента на кръста.\r\n"
-                  "Съставя се квадратно уравнение за x - дебелина: \r\n"
-                  "37*x + 28*x - x*x = 37*28*0.5\r\n"
-                  "x*x - 65*x + 518 = 0\r\n"
-                  "Площ на флага: 1036\r\n"
-                  "Площ на кръста: 518.000\r\n"
-                  "Дебелина на кръста: 9.300\r\n")
-# 99, 99 and 50 % where the user has made the decimal symbol a comma and the digit
-# grouping symbol an apostrophe: the cross's area is grouped, as the settings say.
-OVERRIDE_REPORT = ("".join(ENGLISH_REPORT.splitlines(keepends=True)[:3]) +
-                   "99*x + 99*x - x*x = 99*99*0,5\r\n"
-                   "x*x - 198*x + 4900,5 = 0\r\n"
-                   "Площ на флага: 9801\r\n"
-                   "Площ на кръста: 4'900,500\r\n"
-                   "Дебелина на кръста: 28,996\r\n")
-BULGARIAN_REPORT = (ENGLISH_REPORT.replace("37*28*0.5", "37*28*0,5").replace("518.000", "518,000")
-                    .replace("9.300", "9,300"))
+ENGLISH_REPORT = report_text("Example")
+BULGARIAN_REPORT = report_text("ExampleInBulgarian")
+# Where the user has made the decimal symbol and the digit grouping symbol those of the case's
+# format (a comma and an apostrophe): the cross's area is grouped, as the settings say.
+OVERRIDE = REPORTS["CommaDecimalsApostropheGroups"]
+OVERRIDE_SYMBOLS = next(r["fields"][1:3] for r in read_case_file("formats.txt") if r["fields"][0] == OVERRIDE.format)
 WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"}
 CF_TEXT, CF_OEMTEXT, CF_UNICODETEXT, CF_LOCALE = 1, 7, 13, 16
 CLASSES = {"frame": "button", "input": "edit", "textbox": "richedit50w", "button": "button", "label": "static",
@@ -719,15 +707,15 @@ def run_all(wine, exe, setup, peek, out):
 
     # The user's own regional settings, as changed in the Control Panel.
     international = r"HKCU\Control Panel\International"
-    for name, value in (("sDecimal", ","), ("sThousand", "'")):
+    for name, value in zip(("sDecimal", "sThousand"), OVERRIDE_SYMBOLS):
         wine.run("reg", "add", international, "/v", name, "/t", "REG_SZ", "/d", value, "/f")
     program = Program(wine, exe, peek, **english)
-    for box in ("Text2_0", "Text2_1"):
+    for box, text in zip(("Text2_0", "Text2_1", "Text2_2"), OVERRIDE.inputs):
         program.click(box)
-        program.keys("End", "BackSpace", "BackSpace")
-        program.type("99")
+        program.keys("End", "BackSpace", "BackSpace", "BackSpace", "BackSpace")
+        program.type(text)
     program.keys("Return")
-    program.wait_text("Text1_0", OVERRIDE_REPORT, "the report with the user's own symbols")
+    program.wait_text("Text1_0", report_text(OVERRIDE.name), "the report with the user's own symbols")
     program.close()
     for name in ("sDecimal", "sThousand"):
         wine.run("reg", "delete", international, "/v", name, "/f")
