@@ -5,18 +5,9 @@
 #include "calc/number_format.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace calc {
 namespace {
-
-std::vector<std::string_view> Split(std::string_view text, std::string_view separator) {
-  std::vector<std::string_view> parts;
-  for (std::size_t at; (at = text.find(separator)) != std::string_view::npos; text.remove_prefix(at + separator.size()))
-    parts.push_back(text.substr(0, at));
-  parts.push_back(text);
-  return parts;
-}
 
 // Digits, not bytes: some locales' digits lie outside ASCII, some outside the Basic Multilingual Plane.
 int CodePoints(std::string_view text) {
@@ -32,21 +23,27 @@ NumberFormat NumberFormatFromSample(std::string_view decimal_separator, std::str
   format.group_separator = group_separator;
   format.negative_sign = negative_sign;
   format.primary_group_size = format.secondary_group_size = 0;
-  std::vector<std::string_view> lines = Split(samples, "\n");
-  if (lines.back().empty()) lines.pop_back();
-  if (group_separator.empty() || lines.empty()) return format;
+  if (group_separator.empty()) return format;
   // Fourteen digits: the leftmost group has two, more than any minimum grouping asks.
-  const std::vector<std::string_view> groups = Split(lines.back(), group_separator);
-  if (groups.size() < 2) return format;
-  format.primary_group_size = CodePoints(groups.back());
-  format.secondary_group_size = groups.size() > 2 ? CodePoints(groups[groups.size() - 2]) : format.primary_group_size;
-  // The fewest integer digits that the locale groups at all (line i has i + 1 digits).
-  const auto primary = static_cast<std::size_t>(format.primary_group_size);
-  for (std::size_t i = primary; i < lines.size() && i < primary + 4; ++i) {
-    if (lines[i].find(group_separator) != std::string_view::npos) {
-      format.minimum_grouping_digits = static_cast<int>(i + 1 - primary);
+  if (samples.ends_with('\n')) samples.remove_suffix(1);
+  std::string_view longest = samples.substr(samples.rfind('\n') + 1);
+  int separators = 0;
+  for (std::size_t at; (at = longest.find(group_separator)) != std::string_view::npos; ++separators) {
+    format.secondary_group_size = CodePoints(longest.substr(0, at));
+    longest.remove_prefix(at + group_separator.size());
+  }
+  if (separators == 0) return format;
+  format.primary_group_size = CodePoints(longest);
+  if (separators == 1) format.secondary_group_size = format.primary_group_size;
+  // The fewest integer digits that the locale groups at all (the line of i digits is line i).
+  const std::size_t primary = static_cast<std::size_t>(format.primary_group_size);
+  for (std::size_t digits = 1; !samples.empty() && digits <= primary + 4; ++digits) {
+    const std::size_t end = std::min(samples.find('\n'), samples.size());
+    if (digits > primary && samples.substr(0, end).find(group_separator) != std::string_view::npos) {
+      format.minimum_grouping_digits = static_cast<int>(digits - primary);
       break;
     }
+    samples.remove_prefix(std::min(end + 1, samples.size()));
   }
   return format;
 }

@@ -275,11 +275,10 @@ void CaseGenerator::RandomFormat(Request& request) {
   static constexpr const char* kDecimal[] = {".", ",", "\xd9\xab"};
   static constexpr const char* kGroup[] = {"", ",", ".", "\xc2\xa0", "\xe2\x80\xaf", "'", "\xe2\x80\x99", " "};
   static constexpr const char* kNegative[] = {"-", "\xe2\x88\x92", "\xe2\x80\x8e-"};
-  request.text[3] = kDecimal[Below(std::size(kDecimal))];
-  request.text[4] = kGroup[Below(std::size(kGroup))];
-  request.text[5] = kNegative[Below(std::size(kNegative))];
-  request.fields = {static_cast<int>(Below(5)), static_cast<int>(Below(5)), static_cast<int>(1 + Below(3)),
-                    static_cast<int>(Below(2)), static_cast<int>(Below(2))};
+  // Drawn in the order of the format's members: a braced list is evaluated left to right.
+  request.format = {kDecimal[Below(std::size(kDecimal))], kGroup[Below(std::size(kGroup))], static_cast<int>(Below(5)),
+                    static_cast<int>(Below(5)), static_cast<int>(1 + Below(3)), OneIn(2),
+                    static_cast<calc::NumberFormat::NegativeForm>(Below(2)), kNegative[Below(std::size(kNegative))]};
 }
 
 void CaseGenerator::CheckParse(const std::string& text, const std::string& number, bool negative) {
