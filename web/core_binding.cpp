@@ -59,7 +59,7 @@ extern "C" __attribute__((export_name("korvane_grouping"))) char* korvane_groupi
   std::string_view texts[2];
   if (!web::DecodeTexts(std::string_view(request, size), texts, 2)) return nullptr;
   const calc::NumberFormat f = calc::NumberFormatFromSample("", texts[0], "", texts[1]);
-  // Written with the core's one way of writing integers: std::to_string would bring in another.
+  // Written into a buffer: joining std::strings here would bring their growing code into the module.
   char text[64];
   char* end = text;
   for (int number : {f.primary_group_size, f.secondary_group_size, f.minimum_grouping_digits}) {
