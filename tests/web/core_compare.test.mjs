@@ -149,7 +149,7 @@ test('the WebAssembly core writes what the native core writes', async (t) => {
   });
 });
 
-// The module and its native twin share the header that turns the page's fields into the core's
+// The module and its native twin share the decoder that turns the page's request into the core's
 // format, so the comparison above cannot see a fault there: these answers are fixed.
 test('the page\'s number-format fields reach the core as meant', async () => {
   const core = await instantiateCore(readFileSync(process.env.KORVANE_WASM));
