@@ -1,9 +1,11 @@
 // The user's number settings, as the report needs them: what separates the
 // decimals, how the integer digits are grouped, and how a negative value looks.
-// The window fills one from the user's locale; tests build them by hand.
+// A front end fills one from how its platform writes sample integers
+// (NumberFormatFromSample); tests build them by hand.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace calc {
 
@@ -19,5 +21,15 @@ struct NumberFormat {
   NegativeForm negative_form = NegativeForm::LeadingMinus;
   std::string negative_sign = "-";  // UTF-8; used with LeadingMinus
 };
+
+// The integers whose written form NumberFormatFromSample reads: the first digit, the first two, and
+// so on to all fourteen.
+inline constexpr std::string_view kSampleDigits = "12345678901234";
+
+// The format of a locale that names its separators and sign as given, and writes the prefixes of
+// kSampleDigits as `samples` holds them, one a line (UTF-8, any digits). Its group sizes and minimum
+// grouping are read off those lines; a locale that groups nothing gets sizes of 0.
+NumberFormat NumberFormatFromSample(std::string_view decimal_separator, std::string_view group_separator,
+                                    std::string_view negative_sign, std::string_view samples);
 
 }  // namespace calc

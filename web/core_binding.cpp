@@ -1,21 +1,17 @@
-// The calculation core's one door for the page: the three input texts and the
-// number format come in as UTF-8 in the module's memory; the problem box's text
-// goes out in a block from malloc that the caller frees.
+// The calculation core's doors for the page: a request (web/request.h) comes in as
+// bytes in the module's memory; the answer goes out in a block from malloc that the
+// caller frees: a 4-byte little-endian byte count followed by the text, or null when
+// the request is malformed or memory runs out.
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "calc/number_format.h"
 #include "calc/report.h"
-#include "web/number_format_fields.h"
-
-namespace {
-
-// The order of the texts in the request; the caller writes them back to back.
-enum Text { kLength, kWidth, kPercentage, kDecimalSeparator, kGroupSeparator, kNegativeSign, kTextCount };
-
-}  // namespace
+#include "web/request.h"
 
 // What libc++ does when memory runs out or a string would exceed its largest size is
 // to write a message with printf to an output that the page never shows, then abort;
@@ -30,26 +26,45 @@ void* operator new(std::size_t size) {
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t /*size*/) noexcept { std::free(block); }
 
-// `texts` holds the kTextCount texts back to back, `lengths` their byte counts.
-// The answer is a 4-byte little-endian byte count followed by the text, or null
-// when memory runs out.
-extern "C" __attribute__((export_name("korvane_problem_box_text"))) char* korvane_problem_box_text(
-    const char* texts, const std::uint32_t* lengths, std::int32_t primary_group_size, std::int32_t secondary_group_size,
-    std::int32_t minimum_grouping_digits, std::int32_t leading_zero, std::int32_t parentheses) {
-  std::string_view field[kTextCount];
-  for (int i = 0; i < kTextCount; ++i) {
-    field[i] = std::string_view(texts, lengths[i]);
-    texts += lengths[i];
-  }
-  const calc::NumberFormat format = web::NumberFormatFromFields(
-      field[kDecimalSeparator], field[kGroupSeparator], field[kNegativeSign], primary_group_size, secondary_group_size,
-      minimum_grouping_digits, leading_zero != 0, parentheses != 0);
+namespace {
 
-  const std::string text = calc::ProblemBoxText(field[kLength], field[kWidth], field[kPercentage], format);
+char* Answer(std::string_view text) {
   const auto size = static_cast<std::uint32_t>(text.size());
   auto* answer = static_cast<char*>(std::malloc(sizeof size + text.size()));
   if (answer == nullptr) return nullptr;
   std::memcpy(answer, &size, sizeof size);
   std::memcpy(answer + sizeof size, text.data(), text.size());
   return answer;
+}
+
+}  // namespace
+
+// The names of a request's fields in their order, one blank between them, NUL-terminated.
+extern "C" __attribute__((export_name("korvane_request_fields"))) const char* korvane_request_fields() {
+  return web::kRequestFields;
+}
+
+// The problem box's text for a request of kRequestFields.
+extern "C" __attribute__((export_name("korvane_problem_box_text"))) char* korvane_problem_box_text(const char* request,
+                                                                                                   std::uint32_t size) {
+  web::Request r;
+  if (!web::DecodeRequest(std::string_view(request, size), r)) return nullptr;
+  return Answer(calc::ProblemBoxText(r.length, r.width, r.percentage, r.format));
+}
+
+// For a request of two texts, the group separator and the samples of NumberFormatFromSample: the
+// primary and secondary group sizes and the minimum grouping, as decimal numbers with a blank between.
+extern "C" __attribute__((export_name("korvane_grouping"))) char* korvane_grouping(const char* request,
+                                                                                   std::uint32_t size) {
+  std::string_view texts[2];
+  if (!web::DecodeTexts(std::string_view(request, size), texts, 2)) return nullptr;
+  const calc::NumberFormat f = calc::NumberFormatFromSample("", texts[0], "", texts[1]);
+  // Written into a buffer: joining std::strings here would bring their growing code into the module.
+  char text[64];
+  char* end = text;
+  for (int number : {f.primary_group_size, f.secondary_group_size, f.minimum_grouping_digits}) {
+    end = std::to_chars(end, text + sizeof text, static_cast<std::uint64_t>(number)).ptr;
+    *end++ = ' ';
+  }
+  return Answer(std::string_view(text, static_cast<std::size_t>(end - text - 1)));
 }

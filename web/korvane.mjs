@@ -7,76 +7,85 @@
 const ENOSYS = 52;
 const wasi = { fd_close: () => ENOSYS, fd_seek: () => ENOSYS, fd_write: () => ENOSYS };
 
-// The core from a fetch Response (streamed compilation) or from the module's bytes.
+const encoder = new TextEncoder();
+const decoder = new TextDecoder();
+
+// The core from a fetch Response (streamed compilation) or from the module's bytes, with
+// `requestFields`: the names of a problem box's request's fields in the order it reads them.
 export async function instantiateCore(source) {
   const imports = { wasi_snapshot_preview1: wasi };
   const { instance } =
     source instanceof ArrayBuffer || ArrayBuffer.isView(source)
       ? await WebAssembly.instantiate(source, imports)
       : await WebAssembly.instantiateStreaming(source, imports);
-  instance.exports._initialize();
-  return instance.exports;
+  const core = instance.exports;
+  core._initialize();
+  const names = new Uint8Array(core.memory.buffer, core.korvane_request_fields());
+  return { ...core, requestFields: decoder.decode(names.subarray(0, names.indexOf(0))).split(' ') };
 }
 
-const encoder = new TextEncoder();
-const decoder = new TextDecoder();
+// A request's bytes: each text's UTF-8 bytes after their count (4 bytes, little-endian).
+function encodeTexts(texts) {
+  const bytes = texts.map((text) => encoder.encode(text));
+  const request = new Uint8Array(bytes.reduce((sum, b) => sum + 4 + b.length, 0));
+  let at = 0;
+  for (const b of bytes) {
+    new DataView(request.buffer).setUint32(at, b.length, true);
+    request.set(b, at + 4);
+    at += 4 + b.length;
+  }
+  return request;
+}
+
+// A problem box's request: three input texts and a number format, in the order the core reads them.
+export function encodeRequest(core, length, width, percentage, format) {
+  const fields = { length, width, percentage, ...format };
+  return encodeTexts(core.requestFields.map((name) =>
+    (typeof fields[name] === 'string' ? fields[name] : String(Number(fields[name])))));
+}
+
+// The text that the core's export `door` answers to a request's bytes.
+export function answer(core, door, request) {
+  const at = core.malloc(request.length);
+  if (!at) throw new Error('korvane.wasm: out of memory');
+  try {
+    new Uint8Array(core.memory.buffer, at, request.length).set(request);
+    const block = core[door](at, request.length);
+    if (!block) throw new Error(`korvane.wasm: no answer from ${door}`);
+    const bytes = new DataView(core.memory.buffer).getUint32(block, true);
+    const text = decoder.decode(new Uint8Array(core.memory.buffer, block + 4, bytes));
+    core.free(block);
+    return text;
+  } finally {
+    core.free(at);
+  }
+}
 
 // The problem box's text (lines end in CR LF) for three input texts and a number format.
 export function problemBoxText(core, length, width, percentage, format) {
-  const texts = [length, width, percentage, format.decimalSeparator, format.groupSeparator, format.negativeSign]
-    .map((text) => encoder.encode(text));
-  const size = texts.reduce((sum, text) => sum + text.length, 0);
-  const request = core.malloc(4 * texts.length + size);
-  if (!request) throw new Error('korvane.wasm: out of memory');
-  try {
-    const lengths = new DataView(core.memory.buffer, request, 4 * texts.length);
-    let at = request + 4 * texts.length;
-    texts.forEach((text, i) => {
-      lengths.setUint32(4 * i, text.length, true);
-      new Uint8Array(core.memory.buffer, at, text.length).set(text);
-      at += text.length;
-    });
-    const answer = core.korvane_problem_box_text(
-      request + 4 * texts.length, request, format.primaryGroupSize, format.secondaryGroupSize,
-      format.minimumGroupingDigits, format.leadingZero ? 1 : 0, format.parentheses ? 1 : 0);
-    if (!answer) throw new Error('korvane.wasm: out of memory');
-    const bytes = new DataView(core.memory.buffer).getUint32(answer, true);
-    const text = decoder.decode(new Uint8Array(core.memory.buffer, answer + 4, bytes));
-    core.free(answer);
-    return text;
-  } finally {
-    core.free(request);
-  }
+  return answer(core, 'korvane_problem_box_text', encodeRequest(core, length, width, percentage, format));
 }
 
-// How `locale` writes numbers, read off sample numbers as the desktop window reads its locale.
-export function numberFormatFor(locale) {
+// How `locale` writes numbers: its separators and sign as Intl names them; its grouping as the core
+// reads it off the integers 1, 12, 123 and so on to 12345678901234, as Intl writes them.
+export function numberFormatFor(core, locale) {
   const nf = new Intl.NumberFormat(locale, { numberingSystem: 'latn', maximumFractionDigits: 3 });
-  const parts = (value) => nf.formatToParts(value);
-  const part = (value, type, fallback) => parts(value).find((p) => p.type === type)?.value ?? fallback;
-  const format = {
+  const part = (value, type, fallback) => nf.formatToParts(value).find((p) => p.type === type)?.value ?? fallback;
+  const groupSeparator = part(12345678901234, 'group', '');
+  const digits = '12345678901234';
+  const samples = [...digits].map((_, i) => nf.format(Number(digits.slice(0, i + 1))));
+  const [primaryGroupSize, secondaryGroupSize, minimumGroupingDigits] =
+    answer(core, 'korvane_grouping', encodeTexts([groupSeparator, samples.join('\n')])).split(' ').map(Number);
+  return {
     decimalSeparator: part(1.5, 'decimal', '.'),
-    groupSeparator: part(12345678901234, 'group', ''),
+    groupSeparator,
     negativeSign: part(-1, 'minusSign', '-'),
-    primaryGroupSize: 0,
-    secondaryGroupSize: 0,
-    minimumGroupingDigits: 1,
+    primaryGroupSize,
+    secondaryGroupSize,
+    minimumGroupingDigits,
     leadingZero: true,
     parentheses: false,
   };
-  // Fourteen digits: the leftmost group has two, more than any minimum grouping asks.
-  const groups = parts(12345678901234).filter((p) => p.type === 'integer').map((p) => p.value.length);
-  if (format.groupSeparator === '' || groups.length < 2) return { ...format, groupSeparator: '' };
-  format.primaryGroupSize = groups.at(-1);
-  format.secondaryGroupSize = groups.length > 2 ? groups.at(-2) : groups.at(-1);
-  // The fewest integer digits that the locale groups at all.
-  for (let digits = format.primaryGroupSize + 1; digits <= format.primaryGroupSize + 4; ++digits) {
-    if (parts(10 ** (digits - 1)).some((p) => p.type === 'group')) {
-      format.minimumGroupingDigits = digits - format.primaryGroupSize;
-      break;
-    }
-  }
-  return format;
 }
 
 // What the problem box says when the core cannot be had: one short line, instead of nothing.
@@ -221,8 +230,8 @@ const idle = () => new Promise((resolve) =>
 if (globalThis.document) {
   const core = loadCore('korvane.wasm');
   // Reading the locale costs ICU's start-up: after the first frame, not before it.
-  const format = new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)))
-    .then(() => numberFormatFor(navigator.language));
+  const format = Promise.all([core, new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve)))])
+    .then(([exports]) => numberFormatFor(exports, navigator.language));
   Korvane(Promise.all([core, format]));
   fitLayout();
   // The worker that keeps the site for offline use starts two seconds after the page has loaded,

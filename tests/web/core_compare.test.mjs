@@ -13,12 +13,15 @@ import { createInterface } from 'node:readline';
 import { test } from 'node:test';
 
 import { formats, pinnedLines, readCaseFile, reports } from '../cases/cases.mjs';
-import { instantiateCore, numberFormatFor, problemBoxText } from '../../web/korvane.mjs';
+import { answer, encodeRequest, instantiateCore, numberFormatFor, problemBoxText } from '../../web/korvane.mjs';
 
 const GENERATED = Number(process.env.KORVANE_GENERATED_CASES ?? 50000);
 const FORMATS = { ...formats };
+// The core reads Intl's grouping as the page has it read.
+assert.ok(existsSync(process.env.KORVANE_WASM ?? ''), `no ${process.env.KORVANE_WASM}: build it with make web`);
+const probe = await instantiateCore(readFileSync(process.env.KORVANE_WASM));
 for (const locale of ['en-US', 'bg', 'de-DE', 'en-IN', 'fr-FR', 'sv-SE', 'ar-EG']) {
-  FORMATS[`Intl ${locale}`] = numberFormatFor(locale);
+  FORMATS[`Intl ${locale}`] = numberFormatFor(probe, locale);
 }
 
 // Every input of the case files: each case's three boxes; every word and text written in the
@@ -42,20 +45,8 @@ function caseVectors() {
   return triples;
 }
 
-const hex = (text) => (text === '' ? '-' : Buffer.from(text, 'utf8').toString('hex'));
-
-const unhex = (field) => (field === '-' ? '' : Buffer.from(field, 'hex').toString('utf8'));
-const requestLine = ([inputs, f]) => [...inputs, f.decimalSeparator, f.groupSeparator, f.negativeSign].map(hex)
-  .join(' ') + ` ${f.primaryGroupSize} ${f.secondaryGroupSize} ${f.minimumGroupingDigits} ${+f.leadingZero} ${+f.parentheses}`;
-
-// A request line as the driver writes it: the inputs and the format.
-function parseRequest(fields) {
-  const [a, b, c, decimalSeparator, groupSeparator, negativeSign] = fields.slice(0, 6).map(unhex);
-  const [primaryGroupSize, secondaryGroupSize, minimumGroupingDigits, leadingZero, parentheses] =
-    fields.slice(6, 11).map(Number);
-  return [[a, b, c], { decimalSeparator, groupSeparator, negativeSign, primaryGroupSize, secondaryGroupSize,
-    minimumGroupingDigits, leadingZero: leadingZero === 1, parentheses: parentheses === 1 }];
-}
+// A request as the driver reads it: the bytes that the page hands the module, as hex.
+const requestLine = (core, [inputs, format]) => Buffer.from(encodeRequest(core, ...inputs, format)).toString('hex');
 
 // The driver's FNV-1a over the answer's UTF-8 bytes.
 function fnv1a(bytes) {
@@ -64,9 +55,8 @@ function fnv1a(bytes) {
   return hash >>> 0;
 }
 
-function nativeAnswers(cases) {
-  const request = cases.map(requestLine).join('\n') + '\n';
-  const run = spawnSync(process.env.KORVANE_REPORT_DRIVER, { input: request, maxBuffer: 1 << 30 });
+function nativeAnswers(requests) {
+  const run = spawnSync(process.env.KORVANE_REPORT_DRIVER, { input: `${requests.join('\n')}\n`, maxBuffer: 1 << 30 });
   assert.equal(run.status, 0, `report_driver failed: ${run.stderr}`);
   return run.stdout.toString().trimEnd().split('\n').map((line) => Buffer.from(line, 'hex').toString('utf8'));
 }
@@ -78,7 +68,7 @@ test('the WebAssembly core writes what the native core writes', async (t) => {
   for (const [group, inputs] of Object.entries(groups)) {
     await t.test(group, () => {
       const cases = inputs.flatMap((triple) => Object.values(FORMATS).map((format) => [triple, format]));
-      const native = nativeAnswers(cases);
+      const native = nativeAnswers(cases.map((c) => requestLine(core, c)));
       assert.equal(native.length, cases.length);
       let reports = 0;
       cases.forEach(([[a, b, c], format], i) => {
@@ -106,21 +96,20 @@ test('the WebAssembly core writes what the native core writes', async (t) => {
     let count = 0;
     let reports = 0;
     for await (const line of createInterface({ input: driver.stdout })) {
-      const fields = line.split(' ');
-      const [[a, b, c], format] = parseRequest(fields);
-      const wasm = problemBoxText(core, a, b, c, format);
+      const [request, hash, size] = line.split(' ');
+      const wasm = answer(core, 'korvane_problem_box_text', Buffer.from(request, 'hex'));
       const bytes = encoder.encode(wasm);
-      if (fnv1a(bytes) !== Number(fields[11]) || bytes.length !== Number(fields[12])) differing.push(parseRequest(fields));
+      if (fnv1a(bytes) !== Number(hash) || bytes.length !== Number(size)) differing.push(request);
       if (wasm.endsWith('\r\n')) ++reports;
       ++count;
     }
     assert.equal(await exited, 0, `the native core's conversions disagree with the C++ library's:\n${summary}`);
     assert.equal(count, GENERATED);
     if (differing.length > 0) {
-      const [triple, format] = differing[0];
-      assert.fail(`${differing.length} of ${count} answers differ; the first, inputs ${JSON.stringify(triple.map((x) => x.slice(0, 60)))} ` +
-        `in ${JSON.stringify(format)}:\nWebAssembly: ${JSON.stringify(problemBoxText(core, ...triple, format))}\n` +
-        `native:      ${JSON.stringify(nativeAnswers([differing[0]])[0])}`);
+      const request = differing[0];
+      assert.fail(`${differing.length} of ${count} answers differ; the first, request ${JSON.stringify(Buffer.from(request, 'hex').toString().slice(0, 300))}:\n` +
+        `WebAssembly: ${JSON.stringify(answer(core, 'korvane_problem_box_text', Buffer.from(request, 'hex')))}\n` +
+        `native:      ${JSON.stringify(nativeAnswers([request])[0])}`);
     }
     assert.ok(reports > count / 10, `only ${reports} of ${count} inputs gave a report`);
     const seconds = ((performance.now() - started) / 1000).toFixed(1);
@@ -128,7 +117,7 @@ test('the WebAssembly core writes what the native core writes', async (t) => {
   });
 });
 
-// The module and its native twin share the header that turns the page's fields into the core's
+// The module and its native twin share the decoder that turns the page's request into the core's
 // format, so the comparison above cannot see a fault there: each case is checked as written.
 test('the WebAssembly core gives each case of report.txt as written', async () => {
   const core = await instantiateCore(readFileSync(process.env.KORVANE_WASM));
@@ -152,7 +141,7 @@ test('the browser\'s formats are read as the desktop reads its locale', () => {
   const rows = [['en-US', formats.English], ['bg', formats.Bulgarian], ['de-DE', formats.German], ['en-IN', formats.IndianGroups]];
   const fields = ['decimalSeparator', 'groupSeparator', 'primaryGroupSize', 'secondaryGroupSize', 'minimumGroupingDigits'];
   for (const [locale, expected] of rows) {
-    const format = numberFormatFor(locale);
+    const format = numberFormatFor(probe, locale);
     for (const key of fields) assert.equal(format[key], expected[key], `${locale} ${key}`);
   }
 });

@@ -13,10 +13,10 @@
 #include <string>
 #include <string_view>
 
+#include "calc/exact_decimal.h"
 #include "calc/number_parse.h"
 #include "calc/number_text.h"
 #include "calc/report.h"
-#include "calc/exact_decimal.h"
 
 namespace compare {
 namespace {
@@ -275,11 +275,13 @@ void CaseGenerator::RandomFormat(Request& request) {
   static constexpr const char* kDecimal[] = {".", ",", "\xd9\xab"};
   static constexpr const char* kGroup[] = {"", ",", ".", "\xc2\xa0", "\xe2\x80\xaf", "'", "\xe2\x80\x99", " "};
   static constexpr const char* kNegative[] = {"-", "\xe2\x88\x92", "\xe2\x80\x8e-"};
-  request.text[3] = kDecimal[Below(std::size(kDecimal))];
-  request.text[4] = kGroup[Below(std::size(kGroup))];
-  request.text[5] = kNegative[Below(std::size(kNegative))];
-  request.fields = {static_cast<int>(Below(5)), static_cast<int>(Below(5)), static_cast<int>(1 + Below(3)),
-                    static_cast<int>(Below(2)), static_cast<int>(Below(2))};
+  calc::NumberFormat& f = request.format;
+  f = {kDecimal[Below(std::size(kDecimal))], kGroup[Below(std::size(kGroup))], static_cast<int>(Below(5)),
+       static_cast<int>(Below(5)), static_cast<int>(1 + Below(3))};
+  f.leading_zero = OneIn(2);
+  f.negative_form =
+      OneIn(2) ? calc::NumberFormat::NegativeForm::Parentheses : calc::NumberFormat::NegativeForm::LeadingMinus;
+  f.negative_sign = kNegative[Below(std::size(kNegative))];
 }
 
 void CaseGenerator::CheckParse(const std::string& text, const std::string& number, bool negative) {
@@ -308,9 +310,7 @@ Request CaseGenerator::Next() {
   known_.clear();
   Request request;
   RandomFormat(request);
-  request.text[0] = "37";
-  request.text[1] = "28";
-  request.text[2] = "50";
+  request.text = {"37", "28", "50"};
   const auto put = [this, &request](std::size_t box, const std::string& number) {
     const bool negative = OneIn(16);
     std::string text = Decorate(number);

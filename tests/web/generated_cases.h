@@ -11,13 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "calc/number_format.h"
+
 namespace compare {
 
-// The request of tests/web/report_driver.cpp: the three input texts, the decimal
-// separator, the group separator and the negative sign; then the format's integers.
+// The three input texts and the number format of a problem box's request.
 struct Request {
-  std::array<std::string, 6> text;
-  std::array<int, 5> fields{};  // primary and secondary group size, minimum grouping, leading zero, parentheses
+  std::array<std::string, 3> text;
+  calc::NumberFormat format;
 };
 
 class CaseGenerator {

@@ -1,7 +1,5 @@
-// The native core's answers for the WebAssembly comparison. A request is the three input
-// texts, the decimal separator, the group separator and the negative sign, each as hex
-// of its UTF-8 bytes ("-" for empty), then the group sizes, the minimum grouping, the
-// leading zero and the parentheses flag as integers.
+// The native core's answers for the WebAssembly comparison. A request is the bytes that the
+// page hands the module (web/request.h), written as hex.
 //   report_driver                    one request a line on standard input, the problem
 //                                    box's text as hex a line on standard output
 //   report_driver --generate COUNT   COUNT generated requests, each followed by the FNV-1a
@@ -10,18 +8,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
-#include <sstream>
 #include <string>
 
 #include "calc/report.h"
 #include "tests/web/generated_cases.h"
-#include "web/number_format_fields.h"
+#include "web/request.h"
 
 namespace {
 
 std::string FromHex(const std::string& hex) {
   std::string text;
-  if (hex == "-") return text;
   for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
     text += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
   return text;
@@ -29,7 +25,6 @@ std::string FromHex(const std::string& hex) {
 
 std::string ToHex(const std::string& text) {
   static const char digits[] = "0123456789abcdef";
-  if (text.empty()) return "-";
   std::string hex;
   for (unsigned char c : text) {
     hex += digits[c >> 4];
@@ -38,12 +33,7 @@ std::string ToHex(const std::string& text) {
   return hex;
 }
 
-std::string Answer(const compare::Request& r) {
-  const auto& [primary, secondary, minimum, leading_zero, parentheses] = r.fields;
-  const calc::NumberFormat format = web::NumberFormatFromFields(r.text[3], r.text[4], r.text[5], primary, secondary,
-                                                                minimum, leading_zero != 0, parentheses != 0);
-  return calc::ProblemBoxText(r.text[0], r.text[1], r.text[2], format);
-}
+std::string Answer(const web::Request& r) { return calc::ProblemBoxText(r.length, r.width, r.percentage, r.format); }
 
 // The same hash as the comparison's, over the answer's UTF-8 bytes.
 std::uint32_t Fnv1a(const std::string& text) {
@@ -56,10 +46,10 @@ int Generate(long long count) {
   compare::CaseGenerator generator(0x6b6f7276616e65);
   std::string out;
   for (long long i = 0; i < count; ++i) {
-    const compare::Request request = generator.Next();
-    for (const std::string& text : request.text) out += ToHex(text) + ' ';
-    for (int field : request.fields) out += std::to_string(field) + ' ';
+    const compare::Request generated = generator.Next();
+    const web::Request request{generated.text[0], generated.text[1], generated.text[2], generated.format};
     const std::string answer = Answer(request);
+    out += ToHex(web::EncodeRequest(request)) + ' ';
     out += std::to_string(Fnv1a(answer)) + ' ' + std::to_string(answer.size()) + '\n';
     if (out.size() > (1 << 16)) {
       std::fwrite(out.data(), 1, out.size(), stdout);
@@ -82,14 +72,9 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--generate") return Generate(std::stoll(argv[2]));
   std::string line;
   while (std::getline(std::cin, line)) {
-    std::istringstream fields(line);
-    compare::Request request;
-    for (std::string& t : request.text) {
-      fields >> t;
-      t = FromHex(t);
-    }
-    for (int& field : request.fields) fields >> field;
-    if (!fields) {
+    const std::string bytes = FromHex(line);
+    web::Request request;
+    if (!web::DecodeRequest(bytes, request)) {
       std::cerr << "report_driver: bad request: " << line << '\n';
       return 2;
     }
