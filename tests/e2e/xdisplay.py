@@ -7,6 +7,14 @@ import subprocess
 import time
 
 
+def threads_waiting(pid):
+    """Each thread's name and the number of the system call it waits in, from /proc."""
+    def read(task, name):
+        with open(f"/proc/{pid}/task/{task}/{name}") as file:
+            return file.read().split(maxsplit=1)[0] if name == "syscall" else file.read().strip()
+    return ", ".join(f"{read(task, 'comm')}: {read(task, 'syscall')}" for task in sorted(os.listdir(f"/proc/{pid}/task")))
+
+
 class VirtualDisplay:
     """Xvfb on a free display number, stopped on exit."""
 
@@ -55,7 +63,8 @@ class VirtualDisplay:
                     if "IsViewable" in info:
                         return int(match.group(1), 16)
             time.sleep(0.05)  # a poll interval, not a wait for the outcome
-        raise TimeoutError(f"no window named like {title_part!r} within {timeout} s")
+        waiting = "" if process is None else f"; the program's threads wait in system calls {threads_waiting(process.pid)}"
+        raise TimeoutError(f"no window named like {title_part!r} within {timeout} s{waiting}")
 
     def geometry(self, window):
         info = self.run("xwininfo", "-id", str(window))
