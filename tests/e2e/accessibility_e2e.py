@@ -80,19 +80,9 @@ def main():
             processes.append(subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
                                               env=display.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
             env = dict(display.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-            for attempt in (1, 2):
-                program = subprocess.Popen([executable], env=env, stdout=program_log, stderr=program_log)
-                processes.append(program)
-                try:
-                    display.wait_for_window("дебелина на кръста", process=program)
-                    break
-                except TimeoutError as error:
-                    # Seen once in Debian 13, cause not found: said aloud and tried once more, so
-                    # that a Korvane that never shows its window still fails.
-                    print(f"start {attempt}: {error}", file=sys.stderr)
-                    if attempt == 2:
-                        raise
-                    program.kill()
+            program = subprocess.Popen([executable], env=env, stdout=program_log, stderr=program_log)
+            processes.append(program)
+            display.wait_for_window("дебелина на кръста", process=program)
             reader = subprocess.run([sys.executable, __file__, "--read"], env=display.env, timeout=60)
             if reader.returncode != 0:
                 sys.exit(reader.returncode)

@@ -16,7 +16,9 @@ def threads_waiting(pid):
 
 
 class VirtualDisplay:
-    """Xvfb on a free display number, stopped on exit."""
+    """Xvfb on a free display number, stopped on exit. It never resets: an X server by default
+    starts over whenever its last client leaves (a short-lived xwininfo, the accessibility bus's
+    launcher), and a program that connects in that moment is turned away."""
 
     def __init__(self, width=800, height=600, extra_env=None):
         self.size = (width, height)
@@ -27,7 +29,7 @@ class VirtualDisplay:
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{self.size[0]}x{self.size[1]}x24",
-             "-nolisten", "tcp"],
+             "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         number = b""
