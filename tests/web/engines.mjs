@@ -168,7 +168,8 @@ async function webkit({ language }) {
     }, 'the WebKit profile to be removed').catch(() => {});
   };
   try {
-    const xvfb = spawn('Xvfb', ['-displayfd', '1', '-screen', '0', '1400x1000x24', '-nolisten', 'tcp'],
+    // Never reset: an X server starts over when its last client leaves, and turns away who connects then.
+    const xvfb = spawn('Xvfb', ['-displayfd', '1', '-screen', '0', '1400x1000x24', '-nolisten', 'tcp', '-noreset'],
       { stdio: ['ignore', 'pipe', 'ignore'], detached: true });
     children.push(xvfb);
     const display = await new Promise((resolve, reject) => {
