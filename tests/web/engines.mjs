@@ -179,15 +179,44 @@ async function webkit({ language }) {
     const port = await freePort();
     const env = { ...process.env, DISPLAY: `:${display}`, HOME: scratch, XDG_CACHE_HOME: join(scratch, 'cache'),
       XDG_DATA_HOME: join(scratch, 'data'), ...(await localeEnvironment(language, scratch)) };
-    const driver = spawn('/usr/bin/WebKitWebDriver', [`--port=${port}`], { env, stdio: 'ignore', detached: true });
+    // The last commands and what the driver and the MiniBrowser said meanwhile, for an error that ends
+    // the session or a wait that runs out: WebKit's own faults show there.
+    const said = [];
+    const note = (...lines) => {
+      said.push(...lines);
+      said.splice(0, said.length - 60);
+    };
+    // A command sent again and again (a wait's polls) takes one line.
+    let repeated = { what: '', times: 0, line: '' };
+    const noteCall = (what) => {
+      const time = new Date().toISOString().slice(11, 23);
+      if (what === repeated.what && said.at(-1) === repeated.line) {
+        repeated.times += 1;
+        said[said.length - 1] = `${time} ${what} (${repeated.times} times)`;
+      } else {
+        note(`${time} ${what}`);
+        repeated = { what, times: 1 };
+      }
+      repeated.line = said.at(-1);
+    };
+    const withLog = (error) => new Error(`${error.message}\nWebKitWebDriver and MiniBrowser, last:\n${said.join('\n')}`);
+    const waitFor = (probe, what) => poll(probe, what).catch((error) => { throw withLog(error); });
+    const driver = spawn('/usr/bin/WebKitWebDriver', [`--port=${port}`], { env, stdio: ['ignore', 'pipe', 'pipe'], detached: true });
+    for (const stream of [driver.stdout, driver.stderr]) {
+      stream.setEncoding('utf8').on('data', (text) => note(...text.split('\n').filter(Boolean)));
+    }
     children.push(driver);
     const base = `http://127.0.0.1:${port}`;
     const call = async (method, path, body) => {
+      noteCall(`${method} ${path.replace(/^\/session\/[^/]+/, '')} ${body?.url ?? ''}`.trim());
       const response = await fetch(base + path, {
         method, headers: { 'Content-Type': 'application/json' }, body: body && JSON.stringify(body),
       });
       const { value } = await response.json();
-      if (!response.ok) throw new Error(`WebDriver ${method} ${path}: ${value?.error}: ${value?.message}`);
+      if (!response.ok) {
+        const error = new Error(`WebDriver ${method} ${path}: ${value?.error}: ${value?.message}`);
+        throw value?.error === 'invalid session id' ? withLog(error) : error;
+      }
       return value;
     };
     await poll(() => fetch(`${base}/status`).then((r) => r.ok, () => false), 'WebKitWebDriver');
@@ -237,7 +266,7 @@ async function webkit({ language }) {
         await collected();
         await run(String(() => { window.korvaneOldDocument = true; }), []).catch(() => {});
         await navigate();
-        await poll(() => run(String(listening), []).catch(() => false), 'the page to load');
+        await waitFor(() => run(String(listening), []).catch(() => false), 'the page to load');
       };
       const element = async (elementId) => {
         const found = await inTab('POST', '/element', { using: 'css selector', value: `#${elementId}` });
@@ -258,7 +287,7 @@ async function webkit({ language }) {
         evaluate: (fn, ...args) => run(fn, args),
         // A script run by the driver as it stands, which the page's policy cannot refuse.
         inject: (source) => inTab('POST', '/execute/sync', { script: source, args: [] }),
-        waitFor: (fn, ...args) => poll(() => run(fn, args).catch(() => false), String(fn)),
+        waitFor: (fn, ...args) => waitFor(() => run(fn, args).catch(() => false), String(fn)),
         click: async (elementId) => inTab('POST', `/element/${await element(elementId)}/click`, {}),
         type: async (elementId, text) => inTab('POST', `/element/${await element(elementId)}/value`, { text }),
         press: async (key) => {
