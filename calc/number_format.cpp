@@ -34,7 +34,11 @@ NumberFormat NumberFormatFromSample(std::string_view decimal_separator, std::str
   }
   if (separators == 0) return format;
   format.primary_group_size = CodePoints(longest);
-  if (separators == 1) format.secondary_group_size = format.primary_group_size;
+  // One separator: the groups repeat at the primary size if the digits before it fit in one group;
+  // if not, the locale groups only the last digits (Windows' 123456,789).
+  if (separators == 1)
+    format.secondary_group_size =
+        format.secondary_group_size <= format.primary_group_size ? format.primary_group_size : 0;
   // The fewest integer digits that the locale groups at all (the line of i digits is line i).
   const std::size_t primary = static_cast<std::size_t>(format.primary_group_size);
   for (std::size_t digits = 1; !samples.empty() && digits <= primary + 4; ++digits) {

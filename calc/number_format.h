@@ -15,7 +15,7 @@ struct NumberFormat {
   std::string decimal_separator = ".";  // UTF-8
   std::string group_separator = ",";    // UTF-8
   int primary_group_size = 3;           // digits in the group next to the separator; 0: no grouping
-  int secondary_group_size = 3;         // digits in every further group, repeating
+  int secondary_group_size = 3;         // digits in every further group, repeating; 0: no further group
   int minimum_grouping_digits = 1;      // group only with at least primary + this many integer digits
   bool leading_zero = true;             // 0.5 rather than .5
   NegativeForm negative_form = NegativeForm::LeadingMinus;
