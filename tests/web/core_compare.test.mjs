@@ -128,6 +128,15 @@ test('the WebAssembly core gives each case of report.txt as written', async () =
   }
 });
 
+test('the WebAssembly core refuses a request that is not whole', async () => {
+  const core = await instantiateCore(readFileSync(process.env.KORVANE_WASM));
+  const request = encodeRequest(core, ...reports.Example.inputs, formats.English);
+  const rows = { 'one byte too many': Buffer.concat([request, Buffer.of(0)]), 'one byte too few': request.subarray(0, -1) };
+  for (const [name, bytes] of Object.entries(rows)) {
+    assert.throws(() => answer(core, 'korvane_problem_box_text', bytes), /no answer/, name);
+  }
+});
+
 test('the core\'s memory is the same after 20,000 calculations', async () => {
   const core = await instantiateCore(readFileSync(process.env.KORVANE_WASM));
   const grown = () => core.memory.buffer.byteLength;
