@@ -44,7 +44,7 @@ TEST_P(ReportTest, ShowsTheWorking) {
   for (const auto& [n, text] : GetParam().lines) EXPECT_EQ(lines[n - 1], text) << "line " << n;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ReportTest, ::testing::ValuesIn(CasesWithErrorLine(false)), cases::CaseName());
+INSTANTIATE_TEST_SUITE_P(report, ReportTest, ::testing::ValuesIn(CasesWithErrorLine(false)), cases::CaseName());
 
 class InvalidInputTest : public ::testing::TestWithParam<cases::Report> {};
 
@@ -54,7 +54,7 @@ TEST_P(InvalidInputTest, GivesTheErrorLine) {
   EXPECT_EQ(BoxText(c), cases::ReportCases().error_line);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, InvalidInputTest, ::testing::ValuesIn(CasesWithErrorLine(true)), cases::CaseName());
+INSTANTIATE_TEST_SUITE_P(report, InvalidInputTest, ::testing::ValuesIn(CasesWithErrorLine(true)), cases::CaseName());
 
 // The cross area equals the share of the flag and the thickness stays within it,
 // however lopsided the flag: a check on the root, not on the text.
@@ -69,7 +69,7 @@ TEST_P(CrossGeometryTest, CoversTheAskedShare) {
   EXPECT_NEAR(s->cross_area / (s->a * s->b * s->k), 1.0, 1e-12);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CrossGeometryTest, ::testing::ValuesIn(CasesWithErrorLine(false)), cases::CaseName());
+INSTANTIATE_TEST_SUITE_P(report, CrossGeometryTest, ::testing::ValuesIn(CasesWithErrorLine(false)), cases::CaseName());
 
 TEST(SolveCrossTest, ExampleValues) {
   const auto& inputs = cases::ReportCases()["Example"].inputs;

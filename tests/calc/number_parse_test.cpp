@@ -33,7 +33,7 @@ TEST_P(ParseNumberPrefixTest, ReadsTheLeadingNumber) {
   EXPECT_EQ(ParseNumberPrefix(GetParam().text), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, ParseNumberPrefixTest, ::testing::ValuesIn(ParseCases()), cases::CaseName());
+INSTANTIATE_TEST_SUITE_P(number_parse, ParseNumberPrefixTest, ::testing::ValuesIn(ParseCases()), cases::CaseName());
 
 }  // namespace
 }  // namespace calc

@@ -40,7 +40,8 @@ TEST_P(NumberToTextTest, WritesTheGeneralForm) {
   EXPECT_EQ(NumberToText(GetParam().value, GetParam().format), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, NumberToTextTest, ::testing::ValuesIn(TextCases("NumberToText")), cases::CaseName());
+INSTANTIATE_TEST_SUITE_P(number_text, NumberToTextTest, ::testing::ValuesIn(TextCases("NumberToText")),
+                         cases::CaseName());
 
 class FormatThreeDecimalsTest : public ::testing::TestWithParam<TextCase> {};
 
@@ -48,7 +49,7 @@ TEST_P(FormatThreeDecimalsTest, WritesThreeDecimals) {
   EXPECT_EQ(FormatThreeDecimals(GetParam().value, GetParam().format), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Values, FormatThreeDecimalsTest, ::testing::ValuesIn(TextCases("FormatThreeDecimals")),
+INSTANTIATE_TEST_SUITE_P(number_text, FormatThreeDecimalsTest, ::testing::ValuesIn(TextCases("FormatThreeDecimals")),
                          cases::CaseName());
 
 // A format's samples as the page joins Intl's (lines between), or as the Qt glue writes QLocale's
@@ -57,7 +58,9 @@ struct SampleCase {
   std::string name;
   bool each_line_ended;
 };
-void PrintTo(const SampleCase& c, std::ostream* out) { *out << c.name << (c.each_line_ended ? " each line ended" : ""); }
+void PrintTo(const SampleCase& c, std::ostream* out) {
+  *out << c.name << (c.each_line_ended ? " each line ended" : "");
+}
 
 std::vector<SampleCase> SampleCases() {
   std::vector<SampleCase> read;
