@@ -34,8 +34,9 @@ NumberFormat NumberFormatFromSample(std::string_view decimal_separator, std::str
   }
   if (separators == 0) return format;
   format.primary_group_size = CodePoints(longest);
-  // One separator: the groups repeat at the primary size if the digits before it fit in one group;
-  // if not, the locale groups only the last digits (Windows' 123456,789).
+  // One separator, with the count of the digits before it left above: the groups repeat at the
+  // primary size if those fit in one group; if not, the locale groups only the last digits (as
+  // Windows' 123456,789 does).
   if (separators == 1)
     format.secondary_group_size =
         format.secondary_group_size <= format.primary_group_size ? format.primary_group_size : 0;
