@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The doubles nearest above a tie when rounded to N significant digits: the hard cases of correctly
 rounded writing, and the margin by which RoundToSignificant (calc/exact_decimal.cpp) decides every
-rounding on 40 digits. Usage: nearest_ties.py [N ...]   (1 to 17 when none is given; 10 s each)
+rounding on 40 digits. Usage: nearest_ties.py [N ...]   (1 to 17 when none is given; a second or two each)
 
 The doubles m * 2^q (m of 53 bits) of one binary exponent q and one decade [10^E, 10^(E+1)) have the
 rest frac(m * a / b) after their N-th digit, where a / b = 2^q * 10^(N-1-E). How many of them lie less
