@@ -112,8 +112,14 @@ if [ ! -e "$pristine.release" ] || { [ -n "$archive_now" ] && [ "$archive_now" !
   echo "check-debian13: making a root of Debian $suite (${archive_now:-release not known}) in $pristine"
   rm -f "$pristine.release"
   log=$(mktemp "$home/debootstrap.log.XXXXXX")
-  debootstrap --variant=minbase --include=ca-certificates,git,make "$suite" "$pristine.new" "$mirror" \
-    >"$log" 2>&1 || { tail -n 30 "$log"; mv -f -T "$log" "$home/debootstrap.log"; exit 1; }
+  chmod 644 "$log"
+  if ! debootstrap --variant=minbase --include=ca-certificates,git,make "$suite" "$pristine.new" "$mirror" \
+       >"$log" 2>&1; then
+    tail -n 30 "$log"
+    mv -f -T "$log" "$home/debootstrap.log"
+    echo "check-debian13: debootstrap could not make the root (the end of $home/debootstrap.log above)" >&2
+    exit 1
+  fi
   mv -f -T "$log" "$home/debootstrap.log"
   {
     echo "Types: deb"
