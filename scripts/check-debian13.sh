@@ -10,10 +10,15 @@
 # root is made again when the archive has moved on (a point release). Downloaded
 # packages are kept between runs; apt checks each against the archive's signed
 # index before it installs it. The run has its own mount and process namespaces:
-# no mount and no process it started outlives it, whatever step fails.
+# no mount and no process it started outlives it, whatever step fails. After the
+# clone and again after the steps, the pristine root must hold nothing newer than
+# itself: a run that wrote into it fails, and the root is made again next time.
 #   scripts/check-debian13.sh [REPOSITORY]   (default: this one)
 #   KORVANE_DEBIAN13_ROOT   the check's own folder (default ~/.cache/korvane/debian13); an
-#                           existing folder that is not one is refused, never emptied
+#                           existing folder that is not one is refused (exit code 2), never
+#                           emptied or written: one without the check's marker that is not
+#                           empty, one whose fixed names are symbolic links, one that
+#                           neither root nor the calling user owns
 #   KORVANE_DEBIAN_MIRROR   Debian's archive (default: the one this machine's apt uses)
 #   KORVANE_DEBIAN_SUITE    another release to try the same way (default trixie, Debian 13)
 set -euo pipefail
@@ -23,16 +28,35 @@ suite=${KORVANE_DEBIAN_SUITE:-trixie}
 steps=${KORVANE_DEBIAN13_STEPS:-'make test && make package && apt-get -o DPkg::Lock::Timeout=900 install -y -qq ./build/korvane_*.deb && make test-windows'}
 marker=.korvane-debian13
 
-# The folder is the check's own when it carries the marker, or when it is a root that an
-# earlier version of this check kept there; anything else is someone else's.
-if [ -e "$home" ] && [ ! -e "$home/$marker" ] && [ ! -e "$home/.korvane-root-complete" ] &&
-   [ -n "$(ls -A "$home" 2>/dev/null || echo unreadable)" ]; then
-  echo "check-debian13: $home is not a folder of this check (it has no $marker); refusing to use it." \
+# The folder is the check's own when it carries the marker; anything else is someone else's,
+# and root neither deletes it nor writes through a symbolic link in it into another's file.
+# A root that an earlier version of this check kept (marked .korvane-root-complete) is
+# refused too: only its owner knows that nothing else lies in that folder.
+refuse() {
+  echo "check-debian13: $home $1; refusing to use it, nothing in it was changed." \
     "Point KORVANE_DEBIAN13_ROOT at an empty or new folder." >&2
   exit 2
+}
+if [ -e "$home" ] || [ -L "$home" ]; then
+  [ -d "$home" ] || refuse "is not a folder"
+  owner=$(stat -L -c %u "$home")
+  [ "$owner" -eq 0 ] || [ "$owner" -eq "${SUDO_UID:-$(id -u)}" ] ||
+    refuse "is owned by neither root nor you (its owner's id is $owner)"
+  for name in "$marker" .korvane-root-complete .lock debootstrap.log pristine pristine.new pristine.release \
+              run packages; do
+    [ ! -L "$home/$name" ] || refuse "holds a symbolic link named $name"
+  done
+  if [ ! -e "$home/$marker" ] && [ -e "$home/.korvane-root-complete" ]; then
+    refuse "holds a root that an earlier version of this check kept; delete it yourself if nothing else is there"
+  fi
+  if [ ! -e "$home/$marker" ] && [ -n "$(ls -A "$home" 2>/dev/null || echo unreadable)" ]; then
+    refuse "is not a folder of this check (it has no $marker)"
+  fi
 fi
 
 if [ "$(id -u)" -ne 0 ]; then
+  # Its parents are the user's, not root's (~/.cache, say).
+  mkdir -p "$(dirname "$home")"
   exec sudo --preserve-env=KORVANE_DEBIAN13_ROOT,KORVANE_DEBIAN_MIRROR,KORVANE_DEBIAN_SUITE,KORVANE_DEBIAN13_STEPS,CI "$0" "$@"
 fi
 if [ -z "${KORVANE_PRIVATE_MOUNTS:-}" ]; then
@@ -52,15 +76,20 @@ if [ -z "$mirror" ]; then
   exit 2
 fi
 
-# An earlier version of this check kept one root that every run changed: it goes.
-if [ -e "$home/.korvane-root-complete" ] && [ ! -e "$home/$marker" ]; then
-  echo "check-debian13: removing the root that earlier runs changed, in $home"
-  rm -rf --one-file-system "$home"
-fi
+# Files are written beside their place and renamed into it, which replaces a symbolic link
+# made meanwhile instead of writing through it. put NAME TEXT
+put() {
+  local new
+  new=$(mktemp "$1.XXXXXX")
+  echo "$2" >"$new"
+  chmod 644 "$new"
+  mv -f -T "$new" "$1"
+}
 mkdir -p "$home"
-echo "The Debian 13 check's roots (scripts/check-debian13.sh); delete the folder to start over." >"$home/$marker"
-# One run at a time: a run never sees the root being remade under it.
-exec {lock}>"$home/.lock"
+put "$home/$marker" "The Debian 13 check's roots (scripts/check-debian13.sh); delete the folder to start over."
+# One run at a time: a run never sees the root being remade under it. The lock is the
+# folder's own, so that no file is opened for it.
+exec {lock}<"$home"
 flock "$lock"
 
 pristine=$home/pristine run=$home/run
@@ -82,8 +111,16 @@ made_from=$(cat "$pristine.release" 2>/dev/null || true)
 if [ ! -e "$pristine.release" ] || { [ -n "$archive_now" ] && [ "$archive_now" != "$made_from" ]; }; then
   echo "check-debian13: making a root of Debian $suite (${archive_now:-release not known}) in $pristine"
   rm -f "$pristine.release"
-  debootstrap --variant=minbase --include=ca-certificates,git,make "$suite" "$pristine.new" "$mirror" \
-    >"$home/debootstrap.log" 2>&1 || { tail -n 30 "$home/debootstrap.log"; exit 1; }
+  log=$(mktemp "$home/debootstrap.log.XXXXXX")
+  chmod 644 "$log"
+  if ! debootstrap --variant=minbase --include=ca-certificates,git,make "$suite" "$pristine.new" "$mirror" \
+       >"$log" 2>&1; then
+    tail -n 30 "$log"
+    mv -f -T "$log" "$home/debootstrap.log"
+    echo "check-debian13: debootstrap could not make the root (the end of $home/debootstrap.log above)" >&2
+    exit 1
+  fi
+  mv -f -T "$log" "$home/debootstrap.log"
   {
     echo "Types: deb"
     echo "URIs: $mirror"
@@ -107,7 +144,7 @@ if [ ! -e "$pristine.release" ] || { [ -n "$archive_now" ] && [ "$archive_now" !
   rm -rf --one-file-system "$pristine" "$home/packages"
   mv "$pristine.new" "$pristine"
   # Written last: an interrupted build is never taken for a root.
-  echo "${archive_now:-unknown}" >"$pristine.release"
+  put "$pristine.release" "${archive_now:-unknown}"
 fi
 
 # The run's root: the pristine one under a layer of the run's own.
@@ -155,5 +192,23 @@ clone=/root/korvane
 git clone -q "$repo" "$root$clone"
 echo "check-debian13: $(chroot "$root" sh -c '. /etc/os-release; echo "$PRETTY_NAME"') as debootstrap made it" \
   "($(cat "$pristine.release")), $(git -C "$repo" rev-parse --short HEAD): $steps"
-chroot "$root" /usr/bin/env -i "${environment[@]}" bash -c "cd $clone && $steps"
+# Whatever the run writes goes into its own layer: the pristine root keeps nothing newer than
+# the record of its making. Checked before the steps, so that layers in the wrong order stop
+# the run at once, and after them.
+untouched() {
+  local written
+  written=$(find "$pristine" -xdev -newer "$pristine.release" -print -quit)
+  [ -z "$written" ] && return 0
+  rm -f "$pristine.release"
+  echo "check-debian13: the run wrote into the pristine root ($written); it is made again at the next run" >&2
+  exit 1
+}
+untouched
+status=0
+chroot "$root" /usr/bin/env -i "${environment[@]}" bash -c "cd $clone && $steps" || status=$?
+untouched
+if [ "$status" -ne 0 ]; then
+  echo "check-debian13: failed: the steps ended with exit code $status" >&2
+  exit "$status"
+fi
 echo "check-debian13: passed"

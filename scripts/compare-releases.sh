@@ -6,8 +6,9 @@
 # one per core, and another home folder and user name; and in the time zone, locale and
 # umask, which release.sh resets. Both are signed with a throwaway key made here. Where they
 # differ, Debian's diffoscope shows what differs in the first file that does, and the check
-# fails. Then each signature must verify, and the signed program must work under Wine. The
-# first build's package must also be clean under lintian.
+# fails. The signing password must be in no file the builds wrote. Then each signature must
+# verify, the signed program must work under Wine, and a failed signing must fail the build.
+# The first build's package must also be clean under lintian.
 #   scripts/compare-releases.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -85,16 +86,25 @@ else
   exit 1
 fi
 
+# The signing password must be nowhere but in its file: not in either build's folders, logs or
+# release, nor in the second build's home folder. A file that cannot be read fails the check.
+searched=()
+for entry in "$tmp"/*; do [ "$entry" = "$keys" ] || searched+=("$entry"); done
+leaks=$(grep -rlF -f "$keys/password" "${searched[@]}") && found=0 || found=$?
+if [ "$found" -ne 1 ]; then
+  echo "compare-releases: the signing password is in: ${leaks:-(the search for it failed)}" | paste -sd ' ' >&2
+  exit 1
+fi
+
 # The signatures, as a user's Windows would check them, and the signed program at work under
 # Wine; peek.exe reads its window from inside Wine.
 release_build=("$first"/build-release/korvane-*/build-dist-windows)
 cmake --build "${release_build[0]}" --target peek >/dev/null
-if grep -rqF -f "$keys/password" "$first/build-release" "$tmp"/*.log; then
-  echo "compare-releases: the signing password is in the build folder or a log" >&2
-  exit 1
-fi
 /usr/bin/python3 "$first/tests/windows/signed_release.py" "$first/dist" "$keys/signer.crt" \
   "${release_build[0]}/tests/windows/peek.exe"
+# A signing that fails, of any of the four, fails the build (a stand-in osslsigncode that
+# fails, in the first release's signed Windows build; its dist/ is already checked).
+"$first/tests/release/release_scripts_test.sh" signed-build "${release_build[0]}"
 
 # The release's own package, as a school's administrator would check it.
 deb=$(ls "$first"/dist/korvane_*.deb)

@@ -6,7 +6,8 @@
 # The build starts from the source tarball itself (git archive of the commit, unpacked under
 # build-release/), so nothing outside the commit can reach it, and uses its own build folders.
 # Every time stamp is the commit's (SOURCE_DATE_EPOCH) and no file carries the build's path,
-# time, user or host: two clones of one commit give the same bytes.
+# time, user or host: two clones of one commit give the same bytes. The release replaces
+# dist/ only when all of it was built: one that fails leaves the last good dist/ as it was.
 #
 #   scripts/release.sh     refuses to run with uncommitted or untracked files
 #   SIGN_PKCS12=<file> SIGN_PASSWORD_FILE=<file> scripts/release.sh
@@ -38,7 +39,9 @@ unset LANGUAGE
 umask 022
 
 # Signing, where a key is given: its files stay where they are, outside the tree, and are
-# named to the build only through its environment (scripts/sign.sh).
+# named to the build only through its environment (scripts/sign.sh). The key is opened with
+# its password here, before anything is built: a wrong password or a damaged file stops the
+# release at once (openssl reads the password from its file, never from a command line).
 sign=OFF
 if [ -n "${SIGN_PKCS12:-}${SIGN_PASSWORD_FILE:-}" ]; then
   for file in "${SIGN_PKCS12:-}" "${SIGN_PASSWORD_FILE:-}"; do
@@ -50,14 +53,26 @@ if [ -n "${SIGN_PKCS12:-}${SIGN_PASSWORD_FILE:-}" ]; then
   done
   export KORVANE_SIGN_PKCS12 KORVANE_SIGN_PASSWORD_FILE
   KORVANE_SIGN_PKCS12=$(realpath "$SIGN_PKCS12") KORVANE_SIGN_PASSWORD_FILE=$(realpath "$SIGN_PASSWORD_FILE")
+  # A key in an older file's ciphers (RC2, 3DES) opens only with OpenSSL's legacy provider.
+  if ! openssl pkcs12 -in "$KORVANE_SIGN_PKCS12" -passin "file:$KORVANE_SIGN_PASSWORD_FILE" -noout 2>/dev/null &&
+     ! openssl pkcs12 -legacy -in "$KORVANE_SIGN_PKCS12" -passin "file:$KORVANE_SIGN_PASSWORD_FILE" -noout 2>/dev/null; then
+    echo "release: $SIGN_PKCS12 does not open with the password in $SIGN_PASSWORD_FILE; nothing was built" >&2
+    exit 1
+  fi
   sign=ON
 fi
 
+# Everything is built under build-release/ and the release is gathered in $stage, which
+# replaces dist/ only once the whole release is there: a release that fails leaves the last
+# good dist/ as it was.
 name=korvane-$version
 work=$top/build-release
+stage=$work/dist
 dist=$top/dist
-rm -rf "$work" "$dist"
-mkdir -p "$work" "$dist"
+rm -rf "$work"
+mkdir -p "$work" "$stage"
+trap 'status=$?; [ "$status" -eq 0 ] ||
+  echo "release: failed (exit $status); dist/ is as it was before this release" >&2' EXIT
 started=$(date +%s)
 echo "release: Korvane $version from commit $commit ($(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S UTC'))"
 
@@ -66,7 +81,7 @@ echo "release: Korvane $version from commit $commit ($(date -u -d "@$SOURCE_DATE
 # settings would give a checkout.
 git -c tar.umask=0022 -c core.autocrlf=false -c core.eol=lf -c core.attributesFile=/dev/null \
   archive --format=tar --prefix="$name/" "$commit" >"$work/$name.tar"
-gzip -9n <"$work/$name.tar" >"$dist/$name.tar.gz"
+gzip -9n <"$work/$name.tar" >"$stage/$name.tar.gz"
 tar -xf "$work/$name.tar" -C "$work"
 src=$work/$name
 
@@ -79,10 +94,10 @@ src=$work/$name
 cpack --config "$src/build-dist-linux/CPackConfig.cmake" -B "$work/package" >/dev/null
 debs=("$work"/package/korvane_"$version"_*.deb)
 [ "${#debs[@]}" -eq 1 ] && [ -f "${debs[0]}" ] || { echo "release: expected one Debian package, found: ${debs[*]}" >&2; exit 1; }
-cp "${debs[0]}" "$dist/"
+cp "${debs[0]}" "$stage/"
 
 cp "$src/build-dist-windows/Korvane.exe" "$src/build-dist-windows/Korvane-$version-setup.exe" \
-   "$src/build-dist-windows/Korvane-$version-x64.msi" "$dist/"
+   "$src/build-dist-windows/Korvane-$version-x64.msi" "$stage/"
 if [ "$sign" = ON ]; then
   echo "release: Korvane.exe, the setup program, its uninstaller and the MSI are signed, dated by the commit"
 else
@@ -94,12 +109,20 @@ fi
 tar --create --format=gnu --sort=name --owner=0 --group=0 --numeric-owner \
     --mtime="@$SOURCE_DATE_EPOCH" --mode='u=rwX,go=rX' \
     --directory="$src/build-dist-web" --transform="s,^site,$name-web," site |
-  gzip -9n >"$dist/$name-web.tar.gz"
+  gzip -9n >"$stage/$name-web.tar.gz"
 
-(cd "$dist" && sha256sum -- $(LC_ALL=C ls) >SHA256SUMS)
+# Whatever else a release carries is written into $stage above this line. Then the sums over
+# its files, and the release takes dist/'s place: the last good one is renamed aside and the
+# new one renamed in, so that dist/ never holds half of one, and the old one goes.
+(cd "$stage" && sha256sum -- $(LC_ALL=C ls) >SHA256SUMS)
+rm -rf "$work/dist.old"
+if [ -e "$dist" ]; then mv -T "$dist" "$work/dist.old"; fi
+mv -T "$stage" "$dist"
+trap - EXIT
+rm -rf "$work/dist.old"
 echo "release: dist/ after $(($(date +%s) - started)) s, from commit $commit:"
 sed 's/^/  /' "$dist/SHA256SUMS"
 echo "release: built with these Debian packages (a rebuild that compares equal needs the same):"
-gxx=$(dpkg -S "$(readlink -f "$(command -v g++)")" 2>/dev/null | cut -d: -f1)
+gxx=$(dpkg -S "$(readlink -f "$(command -v g++)")" 2>/dev/null | cut -d: -f1) || gxx=
 dpkg-query -W -f='  ${Package} ${Version}\n' $(scripts/install-deps.sh --build-packages) $gxx gzip tar 2>/dev/null || true
 sed 's/^/  the installer stub and makensis from /' "$src"/build-dist-windows/nsis/src/nsis-*/.patched 2>/dev/null || true
