@@ -241,6 +241,8 @@ if (globalThis.document) {
     .then(() => new Promise((resolve) => setTimeout(resolve, 2000)))
     .then(() => core.catch(() => {}))
     .then(idle)
+    // Its updates are checked with the host, never taken from the HTTP cache, however long the host
+    // lets browsers keep it: browsers do so for the worker's own script by default, 'none' for all it loads.
     .then(() => navigator.serviceWorker?.register('sw.js', { updateViaCache: 'none' }))
     .catch((error) => console.warn('Korvane works online only here:', error));
 }

@@ -459,10 +459,11 @@ describe(`${ENGINE}: updates`, () => {
   let site;
   let host;
   // What the host does, changed as the scenario goes: it sends the security headers that the README
-  // asks for with the page.
+  // asks for with the page, and lets browsers keep the worker for an hour without asking, as many
+  // hosts let them keep every script: a new release must show all the same.
   const SECURITY = { 'Content-Security-Policy': "frame-ancestors 'none'", 'X-Content-Type-Options': 'nosniff',
     'Referrer-Policy': 'no-referrer', 'Permissions-Policy': 'camera=()' };
-  const hosting = { headers: { '/': SECURITY } };
+  const hosting = { headers: { '/': SECURITY, '/sw.js': { 'Cache-Control': 'max-age=3600' } } };
   // Puts release n on the host: its page, style sheet and module each say n, and its worker lists
   // them (built from `worker`, the worker's source, or a change of it). `but` names a file left as it
   // was, as if still uploading.
