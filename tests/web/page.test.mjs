@@ -427,7 +427,9 @@ describe(`${ENGINE}: in English`, () => {
   });
 
   test('opened as a file, it says how to open it instead; served from a folder, it works offline there', async () => {
-    // Firefox runs the module from a file, and the page then works as served, without its worker.
+    // Each engine's own line: Chromium and WebKit run no module from a file, so the page's inline
+    // script says how to open it, and "Изчисли" says it again; Firefox runs the module from a file,
+    // and the page then works as served, without its worker.
     await session.goto(`file://${SITE}/index.html`);
     const said = ENGINE === 'firefox' ? form.controls[0].text : SERVE_FROM_HOST;
     assert.equal(await session.evaluate(() => document.getElementById('Text1_0').value), said, 'as it opens');
