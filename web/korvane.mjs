@@ -93,7 +93,7 @@ export const CORE_MISSING = 'Изчисляването не е налично: 
 export const CORE_OFFLINE = 'Изчисляването не е налично без връзка: файлът korvane.wasm не е изтеглен.';
 // What the page opened as a file says instead of the problem, where browsers run no module (the
 // build puts it in the page's one inline script).
-export const SERVE_FROM_HOST = 'Отворете страницата през уеб сървър, а не като файл: с „make serve“ (после http://127.0.0.1:8000/) или от който и да е статичен хостинг.';
+export const SERVE_FROM_HOST = 'Отворете страницата през уеб сървър, а не като файл: например с „python3 -m http.server“ в папката ѝ (после http://127.0.0.1:8000/) или с който и да е друг статичен сървър или хостинг.';
 
 // The core: compiled while it downloads where the host labels it application/wasm, else from its bytes
 // (simple hosts send application/octet-stream). A missing core or no network rejects.
@@ -241,6 +241,8 @@ if (globalThis.document) {
     .then(() => new Promise((resolve) => setTimeout(resolve, 2000)))
     .then(() => core.catch(() => {}))
     .then(idle)
+    // Its updates are checked with the host, never taken from the HTTP cache, however long the host
+    // lets browsers keep it: browsers do so for the worker's own script by default, 'none' for all it loads.
     .then(() => navigator.serviceWorker?.register('sw.js', { updateViaCache: 'none' }))
     .catch((error) => console.warn('Korvane works online only here:', error));
 }

@@ -427,7 +427,9 @@ describe(`${ENGINE}: in English`, () => {
   });
 
   test('opened as a file, it says how to open it instead; served from a folder, it works offline there', async () => {
-    // Firefox runs the module from a file, and the page then works as served, without its worker.
+    // Each engine's own line: Chromium and WebKit run no module from a file, so the page's inline
+    // script says how to open it, and "Изчисли" says it again; Firefox runs the module from a file,
+    // and the page then works as served, without its worker.
     await session.goto(`file://${SITE}/index.html`);
     const said = ENGINE === 'firefox' ? form.controls[0].text : SERVE_FROM_HOST;
     assert.equal(await session.evaluate(() => document.getElementById('Text1_0').value), said, 'as it opens');
@@ -459,10 +461,11 @@ describe(`${ENGINE}: updates`, () => {
   let site;
   let host;
   // What the host does, changed as the scenario goes: it sends the security headers that the README
-  // asks for with the page.
+  // asks for with the page, and lets browsers keep the worker for an hour without asking, as many
+  // hosts let them keep every script: a new release must show all the same.
   const SECURITY = { 'Content-Security-Policy': "frame-ancestors 'none'", 'X-Content-Type-Options': 'nosniff',
     'Referrer-Policy': 'no-referrer', 'Permissions-Policy': 'camera=()' };
-  const hosting = { headers: { '/': SECURITY } };
+  const hosting = { headers: { '/': SECURITY, '/sw.js': { 'Cache-Control': 'max-age=3600' } } };
   // Puts release n on the host: its page, style sheet and module each say n, and its worker lists
   // them (built from `worker`, the worker's source, or a change of it). `but` names a file left as it
   // was, as if still uploading.

@@ -4,7 +4,10 @@
 // bodies it sends per path and their bytes, and lists every request. For the tests
 // it can also misbehave as real hosts do: a file missing, sent with another type,
 // its connection cut, or held back until released, or the whole host out of reach;
-// and send a host's own headers.
+// and send a host's own headers. Every answer closes its connection, so that no
+// connection is ever reused: a cut one is always the request's own, fresh one (WebKitGTK
+// 2.54's network process, handed a reused connection closed without an answer, now
+// and then failed every later request to the host).
 import { createHash } from 'node:crypto';
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
@@ -35,6 +38,7 @@ export async function serve(root, options = {}) {
     const { gzip = false, missing = [], types = {}, cut = [], held = [], headers: own = {}, down = false } = options;
     const path = decodeURIComponent(new URL(request.url, 'http://host').pathname);
     requests.push(path);
+    response.setHeader('Connection', 'close');
     if (down || cut.includes(path)) {
       request.socket.destroy();
       return;
