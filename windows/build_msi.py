@@ -98,7 +98,7 @@ def main():
         shutil.copyfile(icon, staged / "korvane.ico")
         built = staged / out.name
         defines = {"Version": version, "ProductCode": guid(namespace, "product " + version), "Publisher": publisher,
-                   "Product": product, "Exe": "Korvane.exe", "Icon": "korvane.ico"}
+                   "Product": product, "Exe": "Korvane.exe", "Icon": "korvane.ico", "Win64": "yes"}
         command = ["wixl", "-a", "x64", "-o", str(built), str(WXS)]
         for name, value in defines.items():
             command[1:1] = ["-D", f"{name}={value}"]

@@ -65,6 +65,8 @@ LangString KorvaneInUse ${LANG_BULGARIAN} "Korvane.exe в $R9 се използ�
 LangString KorvaneInUse ${LANG_ENGLISH} "Korvane.exe in $R9 is in use, perhaps in another user's session. Close Korvane there, then run this program again."
 LangString FolderTaken ${LANG_BULGARIAN} "В $INSTDIR вече има uninstall.exe на друга програма. Изберете друга папка за Korvane."
 LangString FolderTaken ${LANG_ENGLISH} "$INSTDIR already holds another program's uninstall.exe. Choose another folder for Korvane."
+LangString FolderImpossible ${LANG_BULGARIAN} "Папката $INSTDIR не може да бъде създадена: няма такова устройство или файл носи името на папка по пътя. Изберете друга папка за Korvane."
+LangString FolderImpossible ${LANG_ENGLISH} "$INSTDIR cannot be made: there is no such drive, or a file has the name of a folder on the way. Choose another folder for Korvane."
 !include "${__FILEDIR__}\beside_msi.nsh"
 
 ; Waits until no Korvane window is open: asks the user, or, silent, ends with exit code 2.
@@ -115,8 +117,51 @@ Function UninstallerIsKorvanes
   StrCpy $0 "no"
 FunctionEnd
 
+; $0: "yes" when $INSTDIR is a folder or can be made, without making it: the nearest part of
+; its path that exists is a folder (not a file, and not a drive that is missing).
+Function FolderCanBeMade
+  StrCpy $0 "no"
+  StrCpy $1 $INSTDIR
+  ${Do}
+    ${If} ${FileExists} "$1\*.*"
+      StrCpy $0 "yes"
+      Return
+    ${ElseIf} ${FileExists} "$1"
+      Return
+    ${EndIf}
+    ${GetParent} "$1" $2
+    ${If} $2 == ""
+    ${OrIf} $2 == $1
+      Return
+    ${EndIf}
+    StrCpy $1 $2
+  ${Loop}
+FunctionEnd
+
+; $1: the folder given with /D=, or "". By .onInit the setup has put its default (or the earlier
+; installation's folder) in place of one it found unusable, and $CMDLINE has lost the /D=, so
+; the process's own command line is read. /D= is the last parameter, written in capitals.
+Function FolderGiven
+  System::Call "kernel32::GetCommandLineW() t .r0"
+  StrCpy $1 ""
+  StrLen $2 $0
+  ${For} $3 0 $2
+    StrCpy $4 $0 4 $3
+    ${If} $4 S== " /D="
+      IntOp $3 $3 + 4
+      StrCpy $1 $0 "" $3
+      ${Break}
+    ${EndIf}
+  ${Next}
+FunctionEnd
+
 ; The folder page keeps the user there until a folder fits.
 Function FolderChosen
+  Call FolderCanBeMade
+  ${If} $0 != "yes"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$(FolderImpossible)"
+    Abort
+  ${EndIf}
   Call UninstallerIsKorvanes
   ${If} $0 != "yes"
     MessageBox MB_OK|MB_ICONEXCLAMATION "$(FolderTaken)"
@@ -128,19 +173,40 @@ Function .onInit
   SetRegView 64
   !insertmacro MUI_LANGDLL_DISPLAY
   !insertmacro RefuseBesideTheMsiInstallation
+  ; A folder given with /D= that cannot be made (no such drive, a file where the path needs a
+  ; folder) or that the setup would not take ends the run: the setup would otherwise install into
+  ; its default folder instead, unasked.
+  Call FolderGiven
+  ${If} $1 != ""
+    StrCpy $5 $INSTDIR
+    StrCpy $INSTDIR $1
+    Call FolderCanBeMade
+    ${If} $0 != "yes"
+    ${OrIf} $5 != $INSTDIR
+      MessageBox MB_OK|MB_ICONSTOP "$(FolderImpossible)" /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
   !insertmacro WaitForKorvaneToClose
 FunctionEnd
 
 Function un.onInit
   SetRegView 64
   !insertmacro MUI_UNGETLANGUAGE
+  ; An uninstaller left behind by an in-place uninstall must not take the package's Korvane.exe.
+  !insertmacro RefuseBesideTheMsiInstallation
   !insertmacro WaitForKorvaneToClose
 FunctionEnd
 
 Section "Korvane"
   SetShellVarContext all
-  ; A silent install shows no folder page: the folder from /D or the entry is checked here.
-  Call UninstallerIsKorvanes
+  ; A silent install shows no folder page: the folder from /D or the entry is checked here,
+  ; and one that cannot be made ends the run before anything is written.
+  Call FolderCanBeMade
+  ${If} $0 == "yes"
+    Call UninstallerIsKorvanes
+  ${EndIf}
   ${If} $0 != "yes"
     SetErrorLevel 2
     Quit

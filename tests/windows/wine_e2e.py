@@ -9,7 +9,7 @@ box by keyboard and by its menu, the focus after Tab and after minimise and
 restore, the problem box's accessible name (where Wine keeps it), and the report
 in an English and a Bulgarian regional setting and with the user's own symbols;
 then at 150 %. The installer: a folder with another program's uninstall.exe
-refused; into a chosen folder, which a second install keeps, shortcut, "Apps &
+and one that cannot be made refused; into a chosen folder, which a second install keeps, shortcut, "Apps &
 features" entry counting Korvane's files only, the installed program opens, install
 and uninstall refused while Korvane runs or its file is held open, an install into
 another folder removes the first, an uninstaller left elsewhere keeps the entry,
@@ -17,9 +17,11 @@ silent uninstall leaves nothing behind; the setup program and its uninstaller ca
 base relocation for every address they hold. The
 controls' texts and the clipboard are read from inside Wine by the companion peek.exe.
 The Windows Installer package (beside the setup program): silent install with shortcut,
-entry and icon, the installed program computes, refused beside the setup program's
-installation, while Korvane runs and when older, a newer one built here upgrades in place,
-and removal leaves no file, folder or registry key.
+entry, its folder and icon, per user refused, the installed program computes, refused beside
+the setup program's installation (whose uninstaller, left behind, refuses too), while Korvane
+runs (whatever the command line says) and when older, an installed product keeps its folder, a
+newer one built here upgrades in place, a repair and an upgrade go back to a chosen folder whose
+Korvane.exe was deleted, and removal leaves no file, folder or registry key.
 A private Wine prefix is made for the run and removed after it.
 
 Usage: wine_e2e.py KORVANE_EXE SETUP_EXE PEEK_EXE OUTPUT_FOLDER
@@ -432,6 +434,11 @@ def check_installer(wine, setup, exe, peek):
     other.mkdir()
     (other / "uninstall.exe").write_bytes(b"another program's uninstaller")
     refused("an install into a folder with another program's uninstall.exe", (setup, "/S", r"/D=C:\Other"), other)
+    # A folder that cannot be made (no such drive; a file where the path needs a folder) is refused.
+    (drive / "B").write_bytes(b"a file, not a folder")
+    for folder in (r"Q:\Apps\Korvane", r"C:\B\Korvane"):
+        refused(f"an install into {folder}", (setup, "/S", "/D=" + folder), drive / "Program Files", drive / "B")
+    (drive / "B").unlink()
 
     # Into a folder of the user's choice, which holds a file of the user's, then kept by the next install.
     chosen.mkdir()
@@ -510,7 +517,8 @@ def check_installer(wine, setup, exe, peek):
         shutil.rmtree(folder)
     after = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
     check(after <= before, f"left behind: {sorted(map(str, after - before))[:5]}")
-    print("installer: a folder with another program's uninstall.exe refused; a chosen folder kept by a second "
+    print("installer: a folder with another program's uninstall.exe, and one that cannot be made, refused; a "
+          "chosen folder kept by a second "
           "install and left to an install elsewhere; install and uninstall refused while Korvane runs or its "
           "file is held; a left uninstaller leaves the entry; setup and uninstaller relocatable "
           f"({relocations[0]} and {relocations[1]} base relocations)")
@@ -602,12 +610,17 @@ def check_msi(wine, msi, setup, exe, peek, out):
     check(wine.run(setup, "/S", timeout=120).returncode == 0, "the setup program failed")
     check(msiexec("/i", msi) == failure, "the package installed beside the setup program's installation")
     check(not msi_entries(wine), "the refused package left an entry")
-    # Run in place, the uninstaller is waited for; what it leaves is the caller's to delete.
-    done = wine.run(folder / "uninstall.exe", "/S", r"_?=C:\Program Files\Korvane", timeout=120)
+    # Run in place, the uninstaller is waited for, with _?= unquoted (quoted, it is not seen, and
+    # the uninstaller returns at once and removes later); it leaves itself behind.
+    done = wine.run(folder / "uninstall.exe", "/S", r"_?=C:\Program", r"Files\Korvane", timeout=120)
     check(done.returncode == 0, f"the setup program's uninstaller failed: {done.returncode}")
-    shutil.rmtree(folder, ignore_errors=True)
+    check(sorted(p.name for p in folder.iterdir()) == ["uninstall.exe"],
+          f"the uninstaller run in place left {sorted(p.name for p in folder.iterdir())}")
 
     untouched = profiles()
+    # For all users only: a per-user install is refused.
+    check(msiexec("/i", msi, "ALLUSERS=") == failure, "a per-user install was not refused")
+    check(not msi_entries(wine) and profiles() == untouched, "the refused per-user install left something")
     check(msiexec("/i", msi) == 0, "the silent install failed")
     check((folder / "Korvane.exe").read_bytes() == exe.read_bytes(), "Korvane.exe is not installed")
     check(shortcut.is_file() and "Korvane.exe" in shortcut.read_bytes().decode("latin-1"), "no shortcut")
@@ -615,7 +628,7 @@ def check_msi(wine, msi, setup, exe, peek, out):
     check(list(entries) == [first["ProductCode"]], f"Apps & features: {list(entries)}")
     entry = entries[first["ProductCode"]]
     for name, value in {"DisplayVersion": first["ProductVersion"], "Publisher": record["CompanyName"],
-                        "WindowsInstaller": "0x1"}.items():
+                        "WindowsInstaller": "0x1", "InstallLocation": "C:\\Program Files\\Korvane\\"}.items():
         check(entry.get(name, ("", ""))[1] == value, f"Apps & features: {name} is {entry.get(name)}")
     product = registry(wine, rf"HKLM\Software\Classes\Installer\Products\{packed(first['ProductCode'])}")
     icon = drive / product["ProductIcon"][1].removeprefix("C:\\").replace("\\", "/")
@@ -626,6 +639,14 @@ def check_msi(wine, msi, setup, exe, peek, out):
     installed = state()
     check(wine.run(setup, "/S", timeout=120).returncode == 2, "the setup program ran beside the package's installation")
     check(state() == installed, "the refused setup program changed the installation")
+    # The setup program's uninstaller, left in the folder, refuses too.
+    done = wine.run(folder / "uninstall.exe", "/S", r"_?=C:\Program", r"Files\Korvane", timeout=120)
+    check(done.returncode == 2 and state() == installed, f"the setup's uninstaller beside the package: {done.returncode}")
+    (folder / "uninstall.exe").unlink()
+    installed = state()
+    # An installed product keeps its folder.
+    msiexec("/i", msi, r"INSTALLDIR=C:\Apps\Korvane")
+    check(state() == installed and not (drive / "Apps").exists(), "INSTALLDIR moved the installed product")
 
     # The installed program computes; while it runs, nothing is upgraded or removed.
     program = Program(wine, folder / "Korvane.exe", peek, LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
@@ -633,6 +654,9 @@ def check_msi(wine, msi, setup, exe, peek, out):
     program.wait_text("Text1_0", ENGLISH_REPORT, "Изчисли in the installed program")
     check(msiexec("/i", newer) == failure, "an upgrade over the running Korvane did not fail")
     check(msiexec("/x", msi) == failure, "a removal under the running Korvane did not fail")
+    for name in ("KORVANE_PROGRAM_COMPONENT", "KorvaneProgramComponent"):
+        check(msiexec("/x", msi, name + "={00000000-0000-0000-0000-000000000000}") == failure,
+              f"a removal under the running Korvane with {name} given did not fail")
     check(state() == installed, "a refused upgrade or removal changed the installation")
     program.close()
 
@@ -654,11 +678,20 @@ def check_msi(wine, msi, setup, exe, peek, out):
 
     # Another folder, given on the command line; without a blank, which an argument of wine's own
     # command line cannot carry in the quotes that msiexec reads (Wine 10 refuses it with 1639).
+    apps = drive / "Apps" / "Korvane"
     check(msiexec("/i", msi, r"INSTALLDIR=C:\Apps\Korvane") == 0, "the install into another folder failed")
-    check((drive / "Apps" / "Korvane" / "Korvane.exe").is_file() and not folder.exists(), "INSTALLDIR was not kept")
-    check(msiexec("/x", msi) == 0 and not (drive / "Apps" / "Korvane").exists(), "the removal from another folder")
+    check((apps / "Korvane.exe").is_file() and not folder.exists(), "INSTALLDIR was not kept")
+    check(msi_entries(wine)[first["ProductCode"]]["InstallLocation"][1] == "C:\\Apps\\Korvane\\",
+          "the entry does not name the chosen folder")
+    # With Korvane.exe deleted by hand, a repair and an upgrade go back to the installation's folder.
+    for what, args in (("a repair", (msi, "REINSTALL=ALL", "REINSTALLMODE=amus")), ("an upgrade", (newer,))):
+        (apps / "Korvane.exe").unlink()
+        msiexec("/i", *args)
+        check((apps / "Korvane.exe").is_file() and not folder.exists(), f"{what} left the installation's folder")
+    check(msiexec("/x", newer) == 0 and not apps.exists(), "the removal from another folder")
     print(f"MSI: {msi.stat().st_size} bytes; silent install, upgrade to {second['ProductVersion']} in place, older "
-          "package, setup program beside it and running Korvane refused, removal without a trace, INSTALLDIR")
+          "package, per-user install, setup program beside it and running Korvane refused, removal without a trace, "
+          "INSTALLDIR kept by repairs and upgrades")
 
 
 def main():
