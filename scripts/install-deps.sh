@@ -39,8 +39,9 @@ web_test=(
   chromium nodejs firefox-esr webkit2gtk-driver locales
 )
 windows_build=(
-  # the cross compiler and the installer builder
-  gcc-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev nsis
+  # the cross compilers, for 64-bit and 32-bit Windows, and the installer builder
+  gcc-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev nsis
   # makensis and its stub built from Debian's nsis source (scripts/build-nsis.sh)
   scons patch zlib1g-dev
   # the photograph's JPEG decoder, header only
