@@ -82,7 +82,7 @@ debs=("$work"/package/korvane_"$version"_*.deb)
 cp "${debs[0]}" "$dist/"
 
 cp "$src/build-dist-windows/Korvane.exe" "$src/build-dist-windows/Korvane-$version-setup.exe" \
-   "$src/build-dist-windows/Korvane-$version-x64.msi" "$dist/"
+   "$src/build-dist-windows/Korvane-$version-x64.msi" "$src/build-dist-windows/Korvane-$version-x86"{-setup.exe,.msi} "$dist/"
 if [ "$sign" = ON ]; then
   echo "release: Korvane.exe, the setup program, its uninstaller and the MSI are signed, dated by the commit"
 else

@@ -1,6 +1,7 @@
 // The Windows Installer package's one custom action: finds the Korvane.exe that an earlier
 // package installed (by the program component's GUID, the private property
-// KorvaneProgramComponent, which the command line cannot set) and tells the package two things
+// KorvaneProgramComponent, which the command line cannot set; the other architecture's as
+// KorvaneOtherProgramComponent, for the second only) and tells the package two things
 // before anything changes: the folder it lies in, as KorvaneFolder, where a package older than
 // the folder's own record (HKLM\Software\Korvane) left none, so that an upgrade stays where the
 // first install went unless told otherwise; and whether it is running, as KORVANE_RUNNING,
@@ -33,16 +34,25 @@ bool Running(const wchar_t *program) {
 // of 240 KB.
 extern "C" __declspec(dllexport) UINT __stdcall FindInstalledKorvane(MSIHANDLE install) {
   static wchar_t component[kLongest], program[kLongest], folder[kLongest];
-  DWORD length = kLongest;
-  if (MsiGetPropertyW(install, L"KorvaneProgramComponent", component, &length) != ERROR_SUCCESS) return ERROR_SUCCESS;
-  length = kLongest;
-  if (MsiLocateComponentW(component, program, &length) != INSTALLSTATE_LOCAL) return ERROR_SUCCESS;
-  length = kLongest;
-  if (MsiGetPropertyW(install, L"KorvaneFolder", folder, &length) == ERROR_SUCCESS && length == 0) {
-    lstrcpynW(folder, program, kLongest);
-    if (wchar_t *name = wcsrchr(folder, L'\\')) name[1] = L'\0';
-    MsiSetPropertyW(install, L"KorvaneFolder", folder);
+  // This package's program, then the other architecture's, which an upgrade may remove too.
+  struct Program {
+    const wchar_t *property;
+    bool own;
+  };
+  static const Program programs[] = {{L"KorvaneProgramComponent", true}, {L"KorvaneOtherProgramComponent", false}};
+  for (const auto &[property, own] : programs) {
+    DWORD length = kLongest;
+    if (MsiGetPropertyW(install, property, component, &length) != ERROR_SUCCESS) continue;
+    length = kLongest;
+    if (MsiLocateComponentW(component, program, &length) != INSTALLSTATE_LOCAL) continue;
+    length = kLongest;
+    if (own && MsiGetPropertyW(install, L"KorvaneFolder", folder, &length) == ERROR_SUCCESS &&
+        length == 0) {
+      lstrcpynW(folder, program, kLongest);
+      if (wchar_t *name = wcsrchr(folder, L'\\')) name[1] = L'\0';
+      MsiSetPropertyW(install, L"KorvaneFolder", folder);
+    }
+    if (Running(program)) MsiSetPropertyW(install, L"KORVANE_RUNNING", program);
   }
-  if (Running(program)) MsiSetPropertyW(install, L"KORVANE_RUNNING", program);
   return ERROR_SUCCESS;
 }

@@ -249,24 +249,28 @@ def check_executable(exe):
 
 def check_relocatable(exe):
     """A program that asks to be loaded at a random address (DYNAMIC_BASE) needs a base
-    relocation for every address it holds: each 8-byte value in its sections that points
-    into the image has one, and each relocation covers such a value."""
+    relocation for every address it holds: each 8-byte value in its sections that points into
+    the image has one, and each relocation covers such a value. In a 32-bit program, whose
+    addresses are 4 bytes, code and data are full of 4-byte values that look like addresses and
+    are not: there, each relocation is checked alone."""
     pe = pefile.PE(str(exe))
+    width = 4 if pe.FILE_HEADER.Machine == 0x14C else 8
     check(pe.OPTIONAL_HEADER.DllCharacteristics & 0x40 and not pe.FILE_HEADER.Characteristics & 1,
           f"{exe.name} is not marked relocatable")
     fixed = {e.rva for block in getattr(pe, "DIRECTORY_ENTRY_BASERELOC", []) for e in block.entries if e.type}
     check(fixed, f"{exe.name} has no base relocations")
     low = pe.OPTIONAL_HEADER.ImageBase + pe.sections[0].VirtualAddress
     high = pe.OPTIONAL_HEADER.ImageBase + pe.OPTIONAL_HEADER.SizeOfImage
-    for section in pe.sections:
+    for section in pe.sections if width == 8 else []:
         if section.Name.rstrip(b"\0") in (b".reloc", b".rsrc"):
             continue
         data = section.get_data()[:section.Misc_VirtualSize]
-        for offset in range(len(data) - 7):
-            if low <= int.from_bytes(data[offset:offset + 8], "little") < high:
+        for offset in range(len(data) - width + 1):
+            if low <= int.from_bytes(data[offset:offset + width], "little") < high:
                 check(section.VirtualAddress + offset in fixed,
                       f"{exe.name}: the address at {section.VirtualAddress + offset:#x} has no relocation")
-    check(all(low <= pe.get_qword_at_rva(rva) < high for rva in fixed), f"{exe.name}: a relocation holds no address")
+    check(all(low <= int.from_bytes(pe.get_data(rva, width), "little") < high for rva in fixed),
+          f"{exe.name}: a relocation holds no address")
     return len(fixed)
 
 
@@ -559,10 +563,11 @@ def msi_entries(wine):
     return entries
 
 
-def check_msi(wine, msi, setup, exe, peek, out):
-    """The Windows Installer package, as a school's IT runs it: silent, per machine, refused
-    beside the setup program's installation and while Korvane runs, upgraded in place by a
-    newer package built here, refusing an older one, and removed without a trace."""
+def check_msi(wine, msi, setup, exe, peek, out, arch="x64"):
+    """The Windows Installer package of one architecture, where it fits, as a school's IT runs it:
+    silent, per machine, refused beside the setup program's installation and while Korvane runs,
+    upgraded in place by a newer package built here, refusing an older one, and removed without a
+    trace."""
     drive = wine.prefix / "drive_c"
     folder = drive / "Program Files" / "Korvane"
     shortcut = drive / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Korvane.lnk"
@@ -570,11 +575,12 @@ def check_msi(wine, msi, setup, exe, peek, out):
     first = msi_properties(msi)
     major, minor, patch = first["ProductVersion"].split(".")
     version = f"{major}.{minor}.{int(patch) + 1}"
-    newer = out / f"Korvane-{version}-x64.msi"
+    newer = out / f"Korvane-{version}-{arch}.msi"
+    action = setup.parent / ("windows" if arch == "x64" else "x86/windows") / "korvane_msi.dll"
     record = {k.decode(): v.decode() for info in pefile.PE(str(exe)).FileInfo[0] if info.Key == b"StringFileInfo"
               for table in info.StringTable for k, v in table.entries.items()}
-    subprocess.run([sys.executable, ROOT / "windows" / "build_msi.py", version, exe,
-                    setup.parent / "windows" / "korvane_msi.dll", ROOT / "assets" / "korvane.ico",
+    subprocess.run([sys.executable, ROOT / "windows" / "build_msi.py", arch, version, exe, action,
+                    ROOT / "assets" / "korvane.ico",
                     record["CompanyName"], record["ProductName"], newer], check=True)
     second = msi_properties(newer)
     check(second["UpgradeCode"] == first["UpgradeCode"] and second["ProductCode"] != first["ProductCode"],
@@ -598,7 +604,7 @@ def check_msi(wine, msi, setup, exe, peek, out):
         print(f"msiexec {' '.join(getattr(a, 'name', a) for a in args)} /qn: exit code {code}")
         if code != 0 and log.exists():
             text = log.read_bytes().decode("utf-16" if log.read_bytes()[:2] == b"\xff\xfe" else "latin-1", "replace")
-            why = [line for line in text.splitlines() if re.search(r"Return value 3|rror|KORVANE_", line)]
+            why = [line for line in text.splitlines() if re.search(r"Return value 3|rror|\) ?: KORVANE_", line)]
             print("  " + "\n  ".join(why[-6:]))
         return code
 
@@ -689,9 +695,73 @@ def check_msi(wine, msi, setup, exe, peek, out):
         msiexec("/i", *args)
         check((apps / "Korvane.exe").is_file() and not folder.exists(), f"{what} left the installation's folder")
     check(msiexec("/x", newer) == 0 and not apps.exists(), "the removal from another folder")
-    print(f"MSI: {msi.stat().st_size} bytes; silent install, upgrade to {second['ProductVersion']} in place, older "
+    print(f"MSI {arch}: {msi.stat().st_size} bytes; silent install, upgrade to {second['ProductVersion']} in place, older "
           "package, per-user install, setup program beside it and running Korvane refused, removal without a trace, "
           "INSTALLDIR kept by repairs and upgrades")
+
+
+def check_architectures(display, wine, setup, out):
+    """The x86 setup program and package: in a 32-bit prefix, as on 32-bit Windows, all that the
+    x64 ones go through; on 64-bit Windows (wine's own 64-bit prefix, clean again after the x64
+    installers' checks), the x86 setup program refuses, the x64 package refuses while the x86
+    one's Korvane runs and then replaces its installation, and the x86 package refuses beside the
+    x64 one's. Needs a 32-bit Wine: where there is none, says so in one line."""
+    build = setup.parent
+    version = setup.name.split("-")[1]
+    setup86, msi86, msi64 = (build / f"Korvane-{version}-{name}" for name in ("x86-setup.exe", "x86.msi", "x64.msi"))
+    exe86, peek86 = build / "x86" / "Korvane.exe", build / "x86" / "tests" / "windows" / "peek.exe"
+    relocations = check_relocatable(setup86)
+    prefix = pathlib.Path(tempfile.mkdtemp(prefix="korvane-wine32-"))
+    wine32 = Wine(display, prefix)
+    wine32.env["WINEARCH"] = "win32"
+    try:
+        try:
+            wine32.boot()
+        except subprocess.CalledProcessError as error:
+            why = (error.stderr.decode("utf-8", "replace").strip().splitlines() or ["wineboot failed"])[-1]
+            print(f"x86 installers: not run, this Wine runs no 32-bit programs ({why}); the x86 setup program "
+                  f"carries {relocations} base relocations")
+            return
+        check_installer(wine32, setup86, exe86, peek86)
+        check_msi(wine32, msi86, setup86, exe86, peek86, out, arch="x86")
+    finally:
+        wine32.stop()
+        shutil.rmtree(prefix, ignore_errors=True)
+
+    drive = wine.prefix / "drive_c"
+    folder86, folder64 = (drive / name / "Korvane" for name in ("Program Files (x86)", "Program Files"))
+    failure = 1603 & 0xFF
+
+    def msiexec(*args):
+        return wine.run("msiexec", *args, "/qn", timeout=180).returncode
+
+    def entries():
+        """The Apps & features entries named Korvane, in the registry's 64-bit and 32-bit parts."""
+        found = 0
+        for view in ("/reg:64", "/reg:32"):
+            done = wine.run("reg", "query", UNINSTALL_KEY.rsplit("\\", 1)[0], "/s", view)
+            found += sum(1 for line in done.stdout.decode("utf-8", "replace").splitlines()
+                         if re.fullmatch(r"\s*DisplayName\s+REG_SZ\s+Korvane\s*", line))
+        return found
+
+    check(wine.run(setup86, "/S", timeout=120).returncode == 2 and not folder86.exists(),
+          "the x86 setup program installed on 64-bit Windows")
+    check(msiexec("/i", msi86) == 0 and (folder86 / "Korvane.exe").read_bytes() == exe86.read_bytes() and
+          entries() == 1, "the x86 package on 64-bit Windows")
+    program = Program(wine, folder86 / "Korvane.exe", peek86)
+    check(msiexec("/i", msi64) == failure and (folder86 / "Korvane.exe").is_file() and not folder64.exists(),
+          "the x64 package replaced the running x86 Korvane")
+    program.close()
+    check(msiexec("/i", msi64) == 0, "the x64 package over the x86 one's installation failed")
+    product = msi_properties(msi64)["ProductCode"]
+    check(list(msi_entries(wine)) == [product] and entries() == 1 and not folder86.exists() and
+          (folder64 / "Korvane.exe").is_file(), f"the x64 package over the x86 one's installation: {entries()} entries")
+    check(msiexec("/i", msi86) == failure and entries() == 1 and not folder86.exists(),
+          "the x86 package installed beside the x64 one's installation")
+    check(msiexec("/x", msi64) == 0 and entries() == 0 and not folder64.exists(), "the x64 package's removal")
+    print("x86 installers: as the x64 ones in a 32-bit prefix; on 64-bit Windows the x86 setup program refuses, "
+          "the x64 package replaces the x86 one's installation (not while its Korvane runs), the x86 package "
+          "refuses beside the x64 one's")
 
 
 def main():
@@ -705,6 +775,7 @@ def main():
             try:
                 wine.boot()
                 run_all(wine, exe, setup, peek, out)
+                check_architectures(display, wine, setup, out)
             except Exception:
                 display.screenshot(out / "wine-e2e-failure.png")  # what the screen showed when it failed
                 raise
