@@ -21,8 +21,13 @@ entry and icon, the installed program computes, refused beside the setup program
 installation, while Korvane runs and when older, a newer one built here upgrades in place,
 and removal leaves no file, folder or registry key.
 A private Wine prefix is made for the run and removed after it.
+With --window, the program's checks alone (its window, the report in Bulgarian, the user's
+own symbols, 150 %) for each Korvane.exe given, in a prefix of the given architecture (win32:
+32-bit Wine; skipped, and said so, where it is not installed), at each Windows version given
+(default: as Wine comes; win7: the prefix set to Windows 7).
 
 Usage: wine_e2e.py KORVANE_EXE SETUP_EXE PEEK_EXE OUTPUT_FOLDER
+       wine_e2e.py --window win64|win32 VERSION[,VERSION] PEEK_EXE OUTPUT_FOLDER KORVANE_EXE...
 """
 import json
 import os
@@ -89,9 +94,9 @@ def centre(control_id, dx=0, dy=0):
 class Wine:
     """A private prefix in a virtual display; every program runs with this environment."""
 
-    def __init__(self, display, prefix):
+    def __init__(self, display, prefix, arch="win64"):
         self.display = display
-        self.env = dict(display.env, WINEPREFIX=str(prefix), WINEDEBUG="-all",
+        self.env = dict(display.env, WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEARCH=arch,
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
         self.prefix = prefix
 
@@ -113,6 +118,14 @@ class Wine:
         subprocess.run(["wineboot", "-i"], env=self.env, check=True, capture_output=True, timeout=120)
         self.run("reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t", "REG_DWORD", "/d",
                  "0", "/f")
+
+    def set_windows(self, version, peek):
+        """The Windows version that the prefix reports, from the next session on."""
+        self.run("reg", "add", r"HKCU\Software\Wine", "/v", "Version", "/t", "REG_SZ", "/d", version, "/f")
+        self.stop()
+        wanted = {"win7": [6, 1]}[version]
+        reported = json.loads(self.run(peek, "windows").stdout.decode("ascii"))
+        check(reported == wanted, f"the prefix set to {version} reports Windows {reported}")
 
     def stop(self):
         """Ends the Wine session: its server, its desktop and every program in it."""
@@ -228,7 +241,8 @@ def check_executable(exe):
     # RtlGenRandom: without it the stack guard is the same constant in every run.
     check(("advapi32.dll", "SystemFunction036") in functions, "the stack guard is not drawn from RtlGenRandom")
     flags = pe.OPTIONAL_HEADER.DllCharacteristics
-    for flag in ("DYNAMIC_BASE", "NX_COMPAT", "HIGH_ENTROPY_VA"):
+    wide = pe.PE_TYPE == pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS  # 64-bit: with 64-bit random addresses
+    for flag in ("DYNAMIC_BASE", "NX_COMPAT") + (("HIGH_ENTROPY_VA",) if wide else ()):
         check(flags & pefile.DLL_CHARACTERISTICS[f"IMAGE_DLLCHARACTERISTICS_{flag}"], f"Korvane.exe lacks {flag}")
     check(pe.OPTIONAL_HEADER.DATA_DIRECTORY[5].Size > 0, "Korvane.exe has no relocations to randomise its address")
     resources = {}
@@ -242,7 +256,7 @@ def check_executable(exe):
         check(setting in manifest, f"the manifest lacks {setting}")
     check(resources[(10, "FLAG")] == (ROOT / "assets" / "flag.jpg").read_bytes(),
           "the photograph is not the JPEG file as it is")
-    print(f"Korvane.exe: {size} bytes, imports {', '.join(sorted(imports))}")
+    print(f"{exe.name} ({'64' if wide else '32'}-bit): {size} bytes, imports {', '.join(sorted(imports))}")
 
 
 def check_relocatable(exe):
@@ -661,17 +675,15 @@ def check_msi(wine, msi, setup, exe, peek, out):
           "package, setup program beside it and running Korvane refused, removal without a trace, INSTALLDIR")
 
 
-def main():
-    exe, setup, peek, out = (pathlib.Path(a).resolve() for a in sys.argv[1:5])
-    started = time.monotonic()
-    check_executable(exe)
+def in_prefix(arch, out, run):
+    """run(wine) in a new prefix of that architecture, in a virtual display; both go after it."""
     prefix = pathlib.Path(tempfile.mkdtemp(prefix="korvane-wine-"))
     try:
         with VirtualDisplay(1024, 768) as display:
-            wine = Wine(display, prefix)
+            wine = Wine(display, prefix, arch)
             try:
                 wine.boot()
-                run_all(wine, exe, setup, peek, out)
+                run(wine)
             except Exception:
                 display.screenshot(out / "wine-e2e-failure.png")  # what the screen showed when it failed
                 raise
@@ -679,11 +691,55 @@ def main():
                 wine.stop()
     finally:
         shutil.rmtree(prefix, ignore_errors=True)
+
+
+def wine32_installed():
+    status = subprocess.run(["dpkg-query", "-W", "-f=${Status}", "wine32:i386"], capture_output=True, text=True)
+    return status.stdout.endswith("install ok installed")
+
+
+def main():
+    started = time.monotonic()
+    if sys.argv[1] == "--window":
+        arch, versions = sys.argv[2], sys.argv[3].split(",")
+        peek, out, *exes = (pathlib.Path(a).resolve() for a in sys.argv[4:])
+        if arch == "win32" and not wine32_installed():
+            print(f"skipped: {', '.join(e.name for e in exes)} in a 32-bit prefix: 32-bit Wine (wine32:i386) "
+                  "is not installed")
+            sys.exit(77)
+        for exe in exes:
+            check_executable(exe)
+
+        def run(wine):
+            for version in versions:
+                if version != "default":
+                    wine.set_windows(version, peek)
+                for exe in exes:
+                    folder = out / f"{exe.stem}-{arch}-{version}"
+                    folder.mkdir(exist_ok=True)
+                    check_program(wine, exe, peek, folder)
+                    print(f"{exe.parent.name}/{exe.name} in a {arch} prefix at Windows {version}: window, keyboard, "
+                          "copy, English, Bulgarian, the user's symbols, 150 %")
+
+        in_prefix(arch, out, run)
+        print(f"({time.monotonic() - started:.0f} s)")
+        return
+    exe, setup, peek, out = (pathlib.Path(a).resolve() for a in sys.argv[1:5])
+    check_executable(exe)
+    in_prefix("win64", out, lambda wine: run_all(wine, exe, setup, peek, out))
     print(f"Korvane.exe under Wine: window, keyboard, copy, English, Bulgarian, 150 %, installer "
           f"({time.monotonic() - started:.0f} s)")
 
 
 def run_all(wine, exe, setup, peek, out):
+    check_program(wine, exe, peek, out)
+    check_installer(wine, setup, exe, peek)
+    check_msi(wine, setup.with_name(setup.name.replace("-setup.exe", "-x64.msi")), setup, exe, peek, out)
+
+
+def check_program(wine, exe, peek, out):
+    """Korvane.exe itself: its window and a user's session, its report in English and in
+    Bulgarian, with the user's own symbols, and at 150 %."""
     english = dict(LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
     untouched = files(wine.prefix / "drive_c")
     program = Program(wine, exe, peek, **english)
@@ -735,9 +791,6 @@ def run_all(wine, exe, setup, peek, out):
     program.close()
     wine.run("reg", "delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
     wine.stop()
-
-    check_installer(wine, setup, exe, peek)
-    check_msi(wine, setup.with_name(setup.name.replace("-setup.exe", "-x64.msi")), setup, exe, peek, out)
 
 
 if __name__ == "__main__":
