@@ -50,6 +50,8 @@ def check(path, table, installer):
     for flag in flags:
         if not header.DllCharacteristics & pefile.DLL_CHARACTERISTICS[f"IMAGE_DLLCHARACTERISTICS_{flag}"]:
             failures.append(f"it lacks {flag}")
+    if b"Korvane_missing_" in path.read_bytes():  # a build with tests must not ship the test build's lookups
+        failures.append("it looks the newer functions up under the test build's missing names")
     bits = 64 if pe.PE_TYPE == pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS else 32
     print(f"{path.name} ({bits}-bit, {path.stat().st_size} bytes, subsystem {header.MajorSubsystemVersion}."
           f"{header.MinorSubsystemVersion}): imports newer than Windows XP: {', '.join(newer_than_xp) or 'none'}")
