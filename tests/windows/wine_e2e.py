@@ -284,7 +284,7 @@ def check_relocatable(exe):
 
 def check_layout(program):
     """The window as it opens: caption, client area, every control in its place, the start-up
-    texts and the focus."""
+    texts and the focus; the (hidden) motto box as it was found."""
     check(program.x11.run("xdotool", "getwindowname", str(program.window)).strip() == CAPTION, "caption")
     check((program.width, program.height) == (WINDOW.width, WINDOW.height),
           f"client area {program.width} x {program.height}")
@@ -310,12 +310,13 @@ def check_layout(program):
     motto = wait_for("the motto", program.texts, lambda t: IDS["Text1_1"] in t)[IDS["Text1_1"]]
     check(not motto["visible"] and motto["text"] == CONTROLS["Text1_1"].text.replace("\n", "\r\n"), "the motto")
     wait_for("the focus at start", program.focus, lambda f: f == IDS["Text2_0"])
+    return motto
 
 
 
 def check_window(program, out):
     """The window as it opens, then a user's session with keyboard and mouse."""
-    check_layout(program)
+    motto = check_layout(program)
 
     # Colours, once the window has painted: window, title, labels, both button faces.
     samples = {"window": ((2, 2), WINDOW.background),
