@@ -23,8 +23,13 @@ runs (whatever the command line says) and when older, an installed product keeps
 newer one built here upgrades in place, a repair and an upgrade go back to a chosen folder whose
 Korvane.exe was deleted, and removal leaves no file, folder or registry key.
 A private Wine prefix is made for the run and removed after it.
+With --window, the program's checks alone for each Korvane.exe given, in a prefix of the given
+architecture (win32: 32-bit Wine; skipped, and said so, where it is not installed), at each
+Windows version given: as Wine comes (default), all of them (its window, the report in Bulgarian,
+the user's own symbols, 150 %); set to Windows 7 (win7), its layout, the example and 150 %.
 
 Usage: wine_e2e.py KORVANE_EXE SETUP_EXE PEEK_EXE OUTPUT_FOLDER
+       wine_e2e.py --window win64|win32 VERSION[,VERSION] PEEK_EXE OUTPUT_FOLDER KORVANE_EXE...
 """
 import json
 import os
@@ -91,9 +96,9 @@ def centre(control_id, dx=0, dy=0):
 class Wine:
     """A private prefix in a virtual display; every program runs with this environment."""
 
-    def __init__(self, display, prefix):
+    def __init__(self, display, prefix, arch="win64"):
         self.display = display
-        self.env = dict(display.env, WINEPREFIX=str(prefix), WINEDEBUG="-all",
+        self.env = dict(display.env, WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEARCH=arch,
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
         self.prefix = prefix
 
@@ -115,6 +120,14 @@ class Wine:
         subprocess.run(["wineboot", "-i"], env=self.env, check=True, capture_output=True, timeout=120)
         self.run("reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t", "REG_DWORD", "/d",
                  "0", "/f")
+
+    def set_windows(self, version, peek):
+        """The Windows version that the prefix reports, from the next session on."""
+        self.run("reg", "add", r"HKCU\Software\Wine", "/v", "Version", "/t", "REG_SZ", "/d", version, "/f")
+        self.stop()
+        wanted = {"win7": [6, 1]}[version]
+        reported = json.loads(self.run(peek, "windows").stdout.decode("ascii"))
+        check(reported == wanted, f"the prefix set to {version} reports Windows {reported}")
 
     def stop(self):
         """Ends the Wine session: its server, its desktop and every program in it."""
@@ -230,7 +243,8 @@ def check_executable(exe):
     # RtlGenRandom: without it the stack guard is the same constant in every run.
     check(("advapi32.dll", "SystemFunction036") in functions, "the stack guard is not drawn from RtlGenRandom")
     flags = pe.OPTIONAL_HEADER.DllCharacteristics
-    for flag in ("DYNAMIC_BASE", "NX_COMPAT", "HIGH_ENTROPY_VA"):
+    wide = pe.PE_TYPE == pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS  # 64-bit: with 64-bit random addresses
+    for flag in ("DYNAMIC_BASE", "NX_COMPAT") + (("HIGH_ENTROPY_VA",) if wide else ()):
         check(flags & pefile.DLL_CHARACTERISTICS[f"IMAGE_DLLCHARACTERISTICS_{flag}"], f"Korvane.exe lacks {flag}")
     check(pe.OPTIONAL_HEADER.DATA_DIRECTORY[5].Size > 0, "Korvane.exe has no relocations to randomise its address")
     resources = {}
@@ -244,7 +258,7 @@ def check_executable(exe):
         check(setting in manifest, f"the manifest lacks {setting}")
     check(resources[(10, "FLAG")] == (ROOT / "assets" / "flag.jpg").read_bytes(),
           "the photograph is not the JPEG file as it is")
-    print(f"Korvane.exe: {size} bytes, imports {', '.join(sorted(imports))}")
+    print(f"{exe.name} ({'64' if wide else '32'}-bit): {size} bytes, imports {', '.join(sorted(imports))}")
 
 
 def check_relocatable(exe):
@@ -274,8 +288,9 @@ def check_relocatable(exe):
     return len(fixed)
 
 
-def check_window(program, out):
-    """The window as it opens, then a user's session with keyboard and mouse."""
+def check_layout(program):
+    """The window as it opens: caption, client area, every control in its place, the start-up
+    texts and the focus; the (hidden) motto box as it was found."""
     check(program.x11.run("xdotool", "getwindowname", str(program.window)).strip() == CAPTION, "caption")
     check((program.width, program.height) == (WINDOW.width, WINDOW.height),
           f"client area {program.width} x {program.height}")
@@ -301,6 +316,13 @@ def check_window(program, out):
     motto = wait_for("the motto", program.texts, lambda t: IDS["Text1_1"] in t)[IDS["Text1_1"]]
     check(not motto["visible"] and motto["text"] == CONTROLS["Text1_1"].text.replace("\n", "\r\n"), "the motto")
     wait_for("the focus at start", program.focus, lambda f: f == IDS["Text2_0"])
+    return motto
+
+
+
+def check_window(program, out):
+    """The window as it opens, then a user's session with keyboard and mouse."""
+    motto = check_layout(program)
 
     # Colours, once the window has painted: window, title, labels, both button faces.
     samples = {"window": ((2, 2), WINDOW.background),
@@ -700,7 +722,7 @@ def check_msi(wine, msi, setup, exe, peek, out, arch="x64"):
           "INSTALLDIR kept by repairs and upgrades")
 
 
-def check_architectures(display, wine, setup, out):
+def check_architectures(wine, setup, out):
     """The x86 setup program and package: in a 32-bit prefix, as on 32-bit Windows, all that the
     x64 ones go through; on 64-bit Windows (wine's own 64-bit prefix, clean again after the x64
     installers' checks), the x86 setup program refuses, the x64 package refuses while the x86
@@ -711,17 +733,14 @@ def check_architectures(display, wine, setup, out):
     setup86, msi86, msi64 = (build / f"Korvane-{version}-{name}" for name in ("x86-setup.exe", "x86.msi", "x64.msi"))
     exe86, peek86 = build / "x86" / "Korvane.exe", build / "x86" / "tests" / "windows" / "peek.exe"
     relocations = check_relocatable(setup86)
+    if not wine32_installed():
+        print(f"skipped: the x86 installers under Wine, 32-bit Wine (wine32:i386) is not installed; the x86 setup "
+              f"program carries {relocations} base relocations")
+        return
     prefix = pathlib.Path(tempfile.mkdtemp(prefix="korvane-wine32-"))
-    wine32 = Wine(display, prefix)
-    wine32.env["WINEARCH"] = "win32"
+    wine32 = Wine(wine.display, prefix, "win32")
     try:
-        try:
-            wine32.boot()
-        except subprocess.CalledProcessError as error:
-            why = (error.stderr.decode("utf-8", "replace").strip().splitlines() or ["wineboot failed"])[-1]
-            print(f"x86 installers: not run, this Wine runs no 32-bit programs ({why}); the x86 setup program "
-                  f"carries {relocations} base relocations")
-            return
+        wine32.boot()
         check_installer(wine32, setup86, exe86, peek86)
         check_msi(wine32, msi86, setup86, exe86, peek86, out, arch="x86")
     finally:
@@ -764,18 +783,15 @@ def check_architectures(display, wine, setup, out):
           "refuses beside the x64 one's")
 
 
-def main():
-    exe, setup, peek, out = (pathlib.Path(a).resolve() for a in sys.argv[1:5])
-    started = time.monotonic()
-    check_executable(exe)
+def in_prefix(arch, out, run):
+    """run(wine) in a new prefix of that architecture, in a virtual display; both go after it."""
     prefix = pathlib.Path(tempfile.mkdtemp(prefix="korvane-wine-"))
     try:
         with VirtualDisplay(1024, 768) as display:
-            wine = Wine(display, prefix)
+            wine = Wine(display, prefix, arch)
             try:
                 wine.boot()
-                run_all(wine, exe, setup, peek, out)
-                check_architectures(display, wine, setup, out)
+                run(wine)
             except Exception:
                 display.screenshot(out / "wine-e2e-failure.png")  # what the screen showed when it failed
                 raise
@@ -783,12 +799,56 @@ def main():
                 wine.stop()
     finally:
         shutil.rmtree(prefix, ignore_errors=True)
+
+
+def wine32_installed():
+    status = subprocess.run(["dpkg-query", "-W", "-f=${Status}", "wine32:i386"], capture_output=True, text=True)
+    return status.stdout.endswith("install ok installed")
+
+
+def main():
+    started = time.monotonic()
+    if sys.argv[1] == "--window":
+        arch, versions = sys.argv[2], sys.argv[3].split(",")
+        peek, out, *exes = (pathlib.Path(a).resolve() for a in sys.argv[4:])
+        if arch == "win32" and not wine32_installed():
+            print(f"skipped: {', '.join(e.name for e in exes)} in a 32-bit prefix: 32-bit Wine (wine32:i386) "
+                  "is not installed")
+            sys.exit(77)
+        for exe in exes:
+            check_executable(exe)
+
+        def run(wine):
+            for version in versions:
+                if version != "default":
+                    wine.set_windows(version, peek)
+                for exe in exes:
+                    folder = out / f"{exe.stem}-{arch}-{version}"
+                    folder.mkdir(exist_ok=True)
+                    check_program(wine, exe, peek, folder, whole=version == "default")
+                    print(f"{exe.parent.name}/{exe.name} in a {arch} prefix at Windows {version}: " +
+                          ("window, keyboard, copy, English, Bulgarian, the user's symbols, 150 %"
+                           if version == "default" else "layout, the example, 150 %"))
+
+        in_prefix(arch, out, run)
+        print(f"({time.monotonic() - started:.0f} s)")
+        return
+    exe, setup, peek, out = (pathlib.Path(a).resolve() for a in sys.argv[1:5])
+    check_executable(exe)
+    in_prefix("win64", out, lambda wine: run_all(wine, exe, setup, peek, out))
     print(f"Korvane.exe under Wine: window, keyboard, copy, English, Bulgarian, 150 %, installer "
           f"({time.monotonic() - started:.0f} s)")
 
 
 def run_all(wine, exe, setup, peek, out):
-    english = dict(LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
+    check_program(wine, exe, peek, out)
+    check_installer(wine, setup, exe, peek)
+    check_msi(wine, setup.with_name(setup.name.replace("-setup.exe", "-x64.msi")), setup, exe, peek, out)
+    check_architectures(wine, setup, out)
+
+
+def check_session(wine, exe, peek, out, english):
+    """A user's session: the window, the report in Bulgarian and its copy, the user's own symbols."""
     untouched = files(wine.prefix / "drive_c")
     program = Program(wine, exe, peek, **english)
     check_window(program, out)
@@ -824,6 +884,21 @@ def run_all(wine, exe, setup, peek, out):
     for name in ("sDecimal", "sThousand"):
         wine.run("reg", "delete", international, "/v", name, "/f")
 
+
+def check_program(wine, exe, peek, out, whole=True):
+    """Korvane.exe itself: its window and a user's session, its report in English and in
+    Bulgarian, with the user's own symbols (not whole: its window as it opens and the example's
+    report), and at 150 %."""
+    english = dict(LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
+    if whole:
+        check_session(wine, exe, peek, out, english)
+    else:
+        program = Program(wine, exe, peek, **english)
+        check_layout(program)
+        program.click("Command1_0")
+        program.wait_text("Text1_0", ENGLISH_REPORT, "Изчисли")
+        program.close()
+
     # 150 %: the window and everything in it one and a half times the size. The
     # scale is the session's, as on Windows, where it takes a new sign-in: Wine 10
     # keeps it for as long as its desktop runs (Wine 8 read it at each start), so
@@ -839,9 +914,6 @@ def run_all(wine, exe, setup, peek, out):
     program.close()
     wine.run("reg", "delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
     wine.stop()
-
-    check_installer(wine, setup, exe, peek)
-    check_msi(wine, setup.with_name(setup.name.replace("-setup.exe", "-x64.msi")), setup, exe, peek, out)
 
 
 if __name__ == "__main__":
