@@ -21,7 +21,10 @@ entry, its folder and icon, per user refused, the installed program computes, re
 the setup program's installation (whose uninstaller, left behind, refuses too), while Korvane
 runs (whatever the command line says) and when older, an installed product keeps its folder, a
 newer one built here upgrades in place, a repair and an upgrade go back to a chosen folder whose
-Korvane.exe was deleted, and removal leaves no file, folder or registry key.
+Korvane.exe was deleted, and removal leaves no file, folder or registry key. The x86 setup
+program and package: the same in a 32-bit prefix, where 32-bit Wine is installed (said in one
+line where not); on 64-bit Windows the x86 setup program refuses, the x64 package replaces the
+x86 one's installation and the x86 package refuses beside the x64 one's.
 A private Wine prefix is made for the run and removed after it.
 With --window, the program's checks alone for each Korvane.exe given, in a prefix of the given
 architecture (win32: 32-bit Wine; skipped, and said so, where it is not installed), at each
