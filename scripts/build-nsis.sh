@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The NSIS that builds Korvane's installer, in OUT: makensis and the one stub the installer
-# uses (lzma_solid-amd64-unicode), both built from Debian's nsis source with the stub's base
-# relocations kept (windows/nsis.patch), so that the setup program and its
-# uninstaller can be loaded at a random address. Everything else (Include, Contrib, Plugins)
+# The NSIS that builds Korvane's setup programs, in OUT: makensis and the two stubs they use
+# (lzma_solid-amd64-unicode for 64-bit Windows, lzma_solid-x86-unicode for 32-bit), all built
+# from Debian's nsis source with the stubs' base relocations kept (windows/nsis.patch), so that
+# the setup programs and their uninstallers can be loaded at a random address. Everything else (Include, Contrib, Plugins)
 # comes from Debian's nsis package through links. Run makensis as NSISDIR=OUT OUT/makensis.
 #   scripts/build-nsis.sh OUT
 # The source is pinned: one version of Debian's nsis source package, and the SHA-256 of its
@@ -18,7 +18,7 @@ suite=${KORVANE_NSIS_SUITE:-trixie}
 version=3.11-1
 orig=nsis_3.11.orig.tar.gz
 orig_sha256=9643566e50357918f23c0c4afdac0be8b5305b031b3aeb69f86c17a0a7eb469d
-stub=lzma_solid-amd64-unicode
+stubs=(lzma_solid-amd64-unicode lzma_solid-x86-unicode)
 patch_file=$(realpath "$(dirname "$0")/../windows/nsis.patch")
 started=$SECONDS
 
@@ -73,14 +73,21 @@ scons=(scons -C "$src" -Q -j2 VERSION="$version" VER_MAJOR="$major" VER_MINOR="$
        SKIPPLUGINS=all SKIPUTILS=all SKIPMISC=all SKIPDOC=all)
 "${scons[@]}" SKIPSTUBS=all makensis >"$out/build.log" 2>&1 ||
   { tail -n 30 "$out/build.log"; echo "build-nsis: makensis did not build" >&2; exit 1; }
-"${scons[@]}" TARGET_ARCH=amd64 XGCC_W32_PREFIX=x86_64-w64-mingw32- "build/urelease/stub_${stub%%-*}-amd64-unicode" \
-  >>"$out/build.log" 2>&1 || { tail -n 30 "$out/build.log"; echo "build-nsis: the stub did not build" >&2; exit 1; }
+declare -A prefix=([amd64]=x86_64-w64-mingw32- [x86]=i686-w64-mingw32-)
+for stub in "${stubs[@]}"; do
+  arch=${stub#*-} arch=${arch%-unicode}
+  "${scons[@]}" TARGET_ARCH="$arch" XGCC_W32_PREFIX="${prefix[$arch]}" "build/urelease/stub_${stub%%-*}-$arch-unicode" \
+    >>"$out/build.log" 2>&1 || { tail -n 30 "$out/build.log"; echo "build-nsis: the $stub stub did not build" >&2; exit 1; }
+done
 
-# OUT as an NSIS folder: Debian's data, its other stubs, and the two programs built here.
+# OUT as an NSIS folder: Debian's data, its other stubs, and the programs built here.
 for part in Bin Contrib Include Plugins; do ln -sfn "/usr/share/nsis/$part" "$out/$part"; done
 mkdir -p "$out/Stubs"
 for file in /usr/share/nsis/Stubs/*; do ln -sfn "$file" "$out/Stubs/"; done
-rm -f "$out/Stubs/$stub" "$out/makensis"
-cp "$src/build/urelease/stub_${stub%%-*}-amd64-unicode/stub_${stub%%_*}.exe" "$out/Stubs/$stub"
+for stub in "${stubs[@]}"; do
+  rm -f "$out/Stubs/$stub"
+  cp "$src/build/urelease/stub_$stub/stub_${stub%%_*}.exe" "$out/Stubs/$stub"
+done
+rm -f "$out/makensis"
 cp "$src/build/urelease/makensis/makensis" "$out/makensis"
-echo "build-nsis: makensis and the $stub stub of nsis $version in $((SECONDS - started)) s"
+echo "build-nsis: makensis and the ${stubs[*]} stubs of nsis $version in $((SECONDS - started)) s"

@@ -97,7 +97,8 @@ debs=("$work"/package/korvane_"$version"_*.deb)
 cp "${debs[0]}" "$stage/"
 
 cp "$src/build-dist-windows/Korvane.exe" "$src/build-dist-windows/Korvane-$version-setup.exe" \
-   "$src/build-dist-windows/Korvane-$version-x64.msi" "$stage/"
+   "$src/build-dist-windows/Korvane-$version-x64.msi" "$src/build-dist-windows/Korvane-$version-x86"{-setup.exe,.msi} "$stage/"
+cp "$src/build-dist-windows/x86/Korvane.exe" "$stage/Korvane-x86.exe"
 if [ "$sign" = ON ]; then
   echo "release: Korvane.exe, the setup program, its uninstaller and the MSI are signed, dated by the commit"
 else

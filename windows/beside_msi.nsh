@@ -1,6 +1,8 @@
 ; The setup program's and the Windows Installer package's installations must not share a
 ; folder unknowingly: where the package's is present, the setup refuses, names the package's
-; uninstaller, and changes nothing (silent, with exit code 2, as while Korvane is open).
+; uninstaller, and changes nothing (silent, with exit code 2, as while Korvane is open). So does
+; the setup's uninstaller: one left behind by an in-place uninstall would take the package's
+; Korvane.exe and folder and leave its entry and shortcut pointing at nothing.
 ; Included by installer.nsi after its languages.
 LangString KorvaneFromMsi ${LANG_BULGARIAN} "Korvane вече е инсталиран от пакета за Windows Installer (.msi). Нищо не е променено. Премахнете първо онази инсталация с $R0 (или от „Приложения и функции“), после пуснете тази програма отново."
 LangString KorvaneFromMsi ${LANG_ENGLISH} "Korvane is already installed from its Windows Installer package (.msi). Nothing was changed. Remove that installation first with $R0 (or in Apps & features), then run this setup again."

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Korvane's Windows Installer package from windows/korvane.wxs, with Debian's wixl.
 
-In: the version (major.minor.patch), Korvane.exe, the package's custom action DLL
+In: the architecture (x64 or x86), the version (major.minor.patch), that architecture's
+Korvane.exe and the package's custom action DLL
 (windows/msi_action.cpp), the icon, the publisher and the product family. Out: the .msi,
 the same bytes from the same inputs wherever and whenever it is built.
 
@@ -12,7 +13,7 @@ information's times and package code are then written over, in place. The produc
 derived from the version and the package code from the package's own bytes, so both change
 exactly when they must.
 
-Usage: build_msi.py VERSION KORVANE_EXE ACTION_DLL ICON PUBLISHER PRODUCT OUT_MSI
+Usage: build_msi.py ARCH VERSION KORVANE_EXE ACTION_DLL ICON PUBLISHER PRODUCT OUT_MSI
 """
 import hashlib
 import os
@@ -34,9 +35,15 @@ DOS_EPOCH = 315532800  # 1980-01-01, the earliest time a cabinet can hold
 FILETIME_AT_UNIX_EPOCH = 116444736000000000  # 100-ns steps from 1601 to 1970
 
 
-def upgrade_code():
-    text = WXS.read_text(encoding="utf-8")
-    return uuid.UUID(text.split('UpgradeCode="', 1)[1].split('"', 1)[0])
+# Each architecture's codes, Korvane's for good: the UpgradeCode by which every version's package
+# finds the others, and the GUID of the component that installs Korvane.exe. The x64 ones are
+# those of the package before there was an x86 one.
+ARCHES = {
+    "x64": {"UpgradeCode": "54F29D37-211B-41C3-95EB-F7BA6C0B03B9", "ProgramComponent": "FFEAEB9F-F032-48E6-86CF-110A7CD35F4A",
+            "Win64": "yes", "ProgramFilesFolder": "ProgramFiles64Folder"},
+    "x86": {"UpgradeCode": "D4C9EF1D-9648-461F-AAEB-390E9847115F", "ProgramComponent": "1489AF58-05DD-4748-8701-25AA157C562D",
+            "Win64": "no", "ProgramFilesFolder": "ProgramFilesFolder"},
+}
 
 
 def guid(namespace, name):
@@ -86,9 +93,10 @@ def pin_summary(msi, epoch, namespace):
 
 
 def main():
-    version, exe, action, icon, publisher, product, out = sys.argv[1:8]
+    arch, version, exe, action, icon, publisher, product, out = sys.argv[1:9]
     epoch = int(os.environ.get("SOURCE_DATE_EPOCH") or DOS_EPOCH)
-    namespace = upgrade_code()
+    (other,) = set(ARCHES) - {arch}
+    namespace = uuid.UUID(ARCHES[arch]["UpgradeCode"])
     out = pathlib.Path(out).resolve()
     with tempfile.TemporaryDirectory() as staging:
         staged = pathlib.Path(staging)
@@ -97,9 +105,13 @@ def main():
         shutil.copyfile(action, staged / "korvane_msi.dll")
         shutil.copyfile(icon, staged / "korvane.ico")
         built = staged / out.name
-        defines = {"Version": version, "ProductCode": guid(namespace, "product " + version), "Publisher": publisher,
-                   "Product": product, "Exe": "Korvane.exe", "Icon": "korvane.ico"}
-        command = ["wixl", "-a", "x64", "-o", str(built), str(WXS)]
+        major, minor, patch = version.split(".")
+        defines = {"Arch": arch, "Version": version, "NextVersion": f"{major}.{minor}.{int(patch) + 1}",
+                   "ProductCode": guid(namespace, "product " + version),
+                   "Publisher": publisher, "Product": product, "Exe": "Korvane.exe", "Icon": "korvane.ico",
+                   **ARCHES[arch], "OtherUpgradeCode": ARCHES[other]["UpgradeCode"],
+                   "OtherProgramComponent": ARCHES[other]["ProgramComponent"]}
+        command = ["wixl", "-a", arch, "-o", str(built), str(WXS)]
         for name, value in defines.items():
             command[1:1] = ["-D", f"{name}={value}"]
         # wixl finds the files by relative names only. The cabinet keeps local times: the

@@ -7,10 +7,23 @@
 ; with exit code 2 and changes nothing. Each owns only what is Korvane's: another
 ; program's uninstall.exe is never overwritten, and an uninstaller leaves the
 ; shortcut and the entry of an installation in another folder alone.
-; makensis -DVERSION= -DVERSION_TEXT= -DPRODUCT= -DPUBLISHER= -DEXE= -DICON= -DOUTFILE= installer.nsi
-; 64-bit and Unicode: the 32-bit stub does not run where only 64-bit Windows programs do.
+; One setup program for each architecture, with that architecture's Korvane.exe:
+; makensis -DARCH=x64|x86 -DVERSION= -DVERSION_TEXT= -DPRODUCT= -DPUBLISHER= -DEXE= -DICON= -DOUTFILE= installer.nsi
+; x64: a 64-bit stub, which runs on 64-bit Windows only (and where only 64-bit Windows programs
+; run, as under a 64-bit Wine). x86: a 32-bit stub, for 32-bit Windows; on 64-bit Windows it
+; names the x64 setup program and changes nothing, as the build that fits is that one.
 Unicode true
-Target amd64-unicode
+!if ${ARCH} == x64
+  Target amd64-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES64"
+  !define REG_VIEW 64
+!else if ${ARCH} == x86
+  Target x86-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES32"
+  !define REG_VIEW 32
+!else
+  !error "ARCH is x64 or x86"
+!endif
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 ; Reproducible: the installed files get the time of installing, not of the build.
@@ -21,12 +34,13 @@ AllowSkipFiles off
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
+!include "x64.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane"
 
 Name "Korvane"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES64\Korvane"
+InstallDir "${PROGRAM_FILES}\Korvane"
 ; Where an earlier installation went, a later one goes too.
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
@@ -65,6 +79,10 @@ LangString KorvaneInUse ${LANG_BULGARIAN} "Korvane.exe в $R9 се използ�
 LangString KorvaneInUse ${LANG_ENGLISH} "Korvane.exe in $R9 is in use, perhaps in another user's session. Close Korvane there, then run this program again."
 LangString FolderTaken ${LANG_BULGARIAN} "В $INSTDIR вече има uninstall.exe на друга програма. Изберете друга папка за Korvane."
 LangString FolderTaken ${LANG_ENGLISH} "$INSTDIR already holds another program's uninstall.exe. Choose another folder for Korvane."
+LangString FolderImpossible ${LANG_BULGARIAN} "Папката $INSTDIR не може да бъде създадена: няма такова устройство или файл носи името на папка по пътя. Изберете друга папка за Korvane."
+LangString WrongWindows ${LANG_BULGARIAN} "Тази програма е за 32-битов Windows. Нищо не е променено. На този компютър пуснете Korvane-${VERSION}-setup.exe."
+LangString WrongWindows ${LANG_ENGLISH} "This setup program is for 32-bit Windows. Nothing was changed. On this PC, run Korvane-${VERSION}-setup.exe."
+LangString FolderImpossible ${LANG_ENGLISH} "$INSTDIR cannot be made: there is no such drive, or a file has the name of a folder on the way. Choose another folder for Korvane."
 !include "${__FILEDIR__}\beside_msi.nsh"
 
 ; Waits until no Korvane window is open: asks the user, or, silent, ends with exit code 2.
@@ -115,8 +133,51 @@ Function UninstallerIsKorvanes
   StrCpy $0 "no"
 FunctionEnd
 
+; $0: "yes" when $INSTDIR is a folder or can be made, without making it: the nearest part of
+; its path that exists is a folder (not a file, and not a drive that is missing).
+Function FolderCanBeMade
+  StrCpy $0 "no"
+  StrCpy $1 $INSTDIR
+  ${Do}
+    ${If} ${FileExists} "$1\*.*"
+      StrCpy $0 "yes"
+      Return
+    ${ElseIf} ${FileExists} "$1"
+      Return
+    ${EndIf}
+    ${GetParent} "$1" $2
+    ${If} $2 == ""
+    ${OrIf} $2 == $1
+      Return
+    ${EndIf}
+    StrCpy $1 $2
+  ${Loop}
+FunctionEnd
+
+; $1: the folder given with /D=, or "". By .onInit the setup has put its default (or the earlier
+; installation's folder) in place of one it found unusable, and $CMDLINE has lost the /D=, so
+; the process's own command line is read. /D= is the last parameter, written in capitals.
+Function FolderGiven
+  System::Call "kernel32::GetCommandLineW() t .r0"
+  StrCpy $1 ""
+  StrLen $2 $0
+  ${For} $3 0 $2
+    StrCpy $4 $0 4 $3
+    ${If} $4 S== " /D="
+      IntOp $3 $3 + 4
+      StrCpy $1 $0 "" $3
+      ${Break}
+    ${EndIf}
+  ${Next}
+FunctionEnd
+
 ; The folder page keeps the user there until a folder fits.
 Function FolderChosen
+  Call FolderCanBeMade
+  ${If} $0 != "yes"
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$(FolderImpossible)"
+    Abort
+  ${EndIf}
   Call UninstallerIsKorvanes
   ${If} $0 != "yes"
     MessageBox MB_OK|MB_ICONEXCLAMATION "$(FolderTaken)"
@@ -125,22 +186,50 @@ Function FolderChosen
 FunctionEnd
 
 Function .onInit
-  SetRegView 64
+  SetRegView ${REG_VIEW}
   !insertmacro MUI_LANGDLL_DISPLAY
+  !if ${ARCH} == x86
+    ${If} ${RunningX64}
+      MessageBox MB_OK|MB_ICONSTOP "$(WrongWindows)" /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  !endif
   !insertmacro RefuseBesideTheMsiInstallation
+  ; A folder given with /D= that cannot be made (no such drive, a file where the path needs a
+  ; folder) or that the setup would not take ends the run: the setup would otherwise install into
+  ; its default folder instead, unasked.
+  Call FolderGiven
+  ${If} $1 != ""
+    StrCpy $5 $INSTDIR
+    StrCpy $INSTDIR $1
+    Call FolderCanBeMade
+    ${If} $0 != "yes"
+    ${OrIf} $5 != $INSTDIR
+      MessageBox MB_OK|MB_ICONSTOP "$(FolderImpossible)" /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
   !insertmacro WaitForKorvaneToClose
 FunctionEnd
 
 Function un.onInit
-  SetRegView 64
+  SetRegView ${REG_VIEW}
   !insertmacro MUI_UNGETLANGUAGE
+  ; An uninstaller left behind by an in-place uninstall must not take the package's Korvane.exe.
+  !insertmacro RefuseBesideTheMsiInstallation
   !insertmacro WaitForKorvaneToClose
 FunctionEnd
 
 Section "Korvane"
   SetShellVarContext all
-  ; A silent install shows no folder page: the folder from /D or the entry is checked here.
-  Call UninstallerIsKorvanes
+  ; A silent install shows no folder page: the folder from /D or the entry is checked here,
+  ; and one that cannot be made ends the run before anything is written.
+  Call FolderCanBeMade
+  ${If} $0 == "yes"
+    Call UninstallerIsKorvanes
+  ${EndIf}
   ${If} $0 != "yes"
     SetErrorLevel 2
     Quit

@@ -16,6 +16,7 @@
 #include "calc/report.h"
 #include "korvane_controls.h"
 #include "korvane_version.h"
+#include "windows/os_functions.h"
 #include "windows/picture.h"
 #include "windows/text.h"
 
@@ -77,7 +78,7 @@ Korvane::~Korvane() {
 
 bool Korvane::Create(HINSTANCE instance, int show) {
   // Registers MSFTEDIT_CLASS; from System32 only, never from the program's folder.
-  if (!LoadLibraryExW(L"Msftedit.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return false;
+  if (!LoadSystemLibrary(L"Msftedit.dll")) return false;
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
   window_class.lpfnWndProc = WindowProc;
@@ -147,7 +148,7 @@ LRESULT Korvane::Handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL Korvane::OnCreate(HWND window, LPCREATESTRUCTW create) {
-  dpi_ = GetDpiForWindow(window);
+  dpi_ = WindowDpi(window);
   ReadColours();
   font_ = FormFont();
   // Each control gets its font and place before its text: the problem box lays its
@@ -262,7 +263,7 @@ void Korvane::Place(const ControlSpec& c) {
 
 void Korvane::ResizeToClientArea(int left, int top) {
   RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
-  AdjustWindowRectExForDpi(&frame, kStyle, FALSE, 0, dpi_);
+  FrameForClientArea(&frame, kStyle, 0, dpi_);
   const UINT keep_place = left == CW_USEDEFAULT ? SWP_NOMOVE : 0;
   SetWindowPos(window_, nullptr, left, top, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOZORDER | SWP_NOACTIVATE | keep_place);

@@ -7,6 +7,7 @@
 
 #include "windows/korvane_window.h"
 #include "windows/locale_format.h"
+#include "windows/os_functions.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ int Fail(const wchar_t* what) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   // Every DLL loaded from now on, by the program or by Windows for it, from System32.
-  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  korvane::RestrictDllSearch();
   korvane::Korvane window(UserNumberFormat());
   if (!window.Create(instance, show)) return Fail(L"Прозорецът на Korvane не може да бъде отворен.");
   MSG message{};

@@ -1,8 +1,11 @@
 // The Windows Installer package's one custom action: finds the Korvane.exe that an earlier
-// package installed (by the program component's GUID, the property KORVANE_PROGRAM_COMPONENT)
-// and tells the package two things before anything changes: the folder it lies in, as
-// INSTALLDIR, so that an upgrade stays where the first install went unless told otherwise;
-// and whether it is running, as KORVANE_RUNNING, which a launch condition refuses.
+// package installed (by the program component's GUID, the private property
+// KorvaneProgramComponent, which the command line cannot set; the other architecture's as
+// KorvaneOtherProgramComponent, for the second only) and tells the package two things
+// before anything changes: the folder it lies in, as KorvaneFolder, where a package older than
+// the folder's own record (HKLM\Software\Korvane) left none, so that an upgrade stays where the
+// first install went unless told otherwise; and whether it is running, as KORVANE_RUNNING,
+// which a launch condition refuses.
 // A running program cannot be opened for writing: that is the test, and it holds for a
 // program started in another session too (a deployment runs as SYSTEM, the pupil's session
 // is another), where no window could be seen.
@@ -31,16 +34,25 @@ bool Running(const wchar_t *program) {
 // of 240 KB.
 extern "C" __declspec(dllexport) UINT __stdcall FindInstalledKorvane(MSIHANDLE install) {
   static wchar_t component[kLongest], program[kLongest], folder[kLongest];
-  DWORD length = kLongest;
-  if (MsiGetPropertyW(install, L"KORVANE_PROGRAM_COMPONENT", component, &length) != ERROR_SUCCESS) return ERROR_SUCCESS;
-  length = kLongest;
-  if (MsiLocateComponentW(component, program, &length) != INSTALLSTATE_LOCAL) return ERROR_SUCCESS;
-  length = kLongest;
-  if (MsiGetPropertyW(install, L"INSTALLDIR", folder, &length) == ERROR_SUCCESS && length == 0) {
-    lstrcpynW(folder, program, kLongest);
-    if (wchar_t *name = wcsrchr(folder, L'\\')) name[1] = L'\0';
-    MsiSetPropertyW(install, L"INSTALLDIR", folder);
+  // This package's program, then the other architecture's, which an upgrade may remove too.
+  struct Program {
+    const wchar_t *property;
+    bool own;
+  };
+  static const Program programs[] = {{L"KorvaneProgramComponent", true}, {L"KorvaneOtherProgramComponent", false}};
+  for (const auto &[property, own] : programs) {
+    DWORD length = kLongest;
+    if (MsiGetPropertyW(install, property, component, &length) != ERROR_SUCCESS) continue;
+    length = kLongest;
+    if (MsiLocateComponentW(component, program, &length) != INSTALLSTATE_LOCAL) continue;
+    length = kLongest;
+    if (own && MsiGetPropertyW(install, L"KorvaneFolder", folder, &length) == ERROR_SUCCESS &&
+        length == 0) {
+      lstrcpynW(folder, program, kLongest);
+      if (wchar_t *name = wcsrchr(folder, L'\\')) name[1] = L'\0';
+      MsiSetPropertyW(install, L"KorvaneFolder", folder);
+    }
+    if (Running(program)) MsiSetPropertyW(install, L"KORVANE_RUNNING", program);
   }
-  if (Running(program)) MsiSetPropertyW(install, L"KORVANE_RUNNING", program);
   return ERROR_SUCCESS;
 }

@@ -11,12 +11,15 @@
 
 extern "C" {
 
-std::uintptr_t __stack_chk_guard = 0x2f8d'7c41'9b3e'a6d5u;  // until the constructor runs
+// Until the constructor runs; its low half on 32-bit Windows.
+std::uintptr_t __stack_chk_guard = static_cast<std::uintptr_t>(0x2f8d'7c41'9b3e'a6d5u);
 
 // A smashed stack ends the process at once, as Windows' own programs end:
-// no handler of the damaged program runs, and Windows Error Reporting sees why.
+// no handler of the damaged program runs, and Windows Error Reporting sees why. Windows 7
+// has no such interrupt (its int 0x29 would be an exception that a handler could catch).
 [[noreturn]] void __stack_chk_fail() {
-  asm volatile("int $0x29" : : "c"(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE));
+  if (IsProcessorFeaturePresent(PF_FASTFAIL_AVAILABLE))
+    asm volatile("int $0x29" : : "c"(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE));
   TerminateProcess(GetCurrentProcess(), static_cast<UINT>(STATUS_STACK_BUFFER_OVERRUN));
   __builtin_unreachable();
 }

@@ -8,13 +8,14 @@
 
 #include "korvane_controls.h"
 #include "windows/korvane_window.h"
+#include "windows/os_functions.h"
 
 namespace korvane {
 namespace {
 
 template <typename Function>
 Function ComFunction(const char* name) {
-  HMODULE ole32 = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
   return ole32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(ole32, name))) : nullptr;
 }
 

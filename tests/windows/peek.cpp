@@ -8,6 +8,7 @@
 //   peek selection   the focused input's selection: [start, end]
 //   peek minimize, peek restore   the window's system menu commands
 //   peek iconic      whether the window is minimised
+//   peek windows     the Windows version that the system tells a program: [major, minor]
 //   peek hold FILE   opens FILE as a program reading it would (shared for reading only, so it
 //                    cannot be deleted), prints true, and keeps it open until its input ends
 #include <windows.h>
@@ -139,6 +140,11 @@ int wmain(int argc, wchar_t** argv) {
   HWND window = FindWindowW(L"Korvane", nullptr);
   if (command == L"clipboard") {
     out = Clipboard();
+  } else if (command == L"windows") {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    GetVersionExW(&version);
+    out = "[" + std::to_string(version.dwMajorVersion) + ", " + std::to_string(version.dwMinorVersion) + "]";
   } else if (!window) {
     out = "null";
   } else if (command == L"texts") {

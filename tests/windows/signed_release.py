@@ -25,7 +25,7 @@ def verify(path, certificate):
 def main():
     dist, certificate, peek = (pathlib.Path(a).resolve() for a in sys.argv[1:4])
     exe = dist / "Korvane.exe"
-    setup, = dist.glob("Korvane-*-setup.exe")
+    setup, = (path for path in dist.glob("Korvane-*-setup.exe") if "-x86-" not in path.name)
     msi, = dist.glob("Korvane-*-x64.msi")
     for path in (exe, setup, msi):
         verify(path, certificate)

@@ -9,7 +9,7 @@ box by keyboard and by its menu, the focus after Tab and after minimise and
 restore, the problem box's accessible name (where Wine keeps it), and the report
 in an English and a Bulgarian regional setting and with the user's own symbols;
 then at 150 %. The installer: a folder with another program's uninstall.exe
-refused; into a chosen folder, which a second install keeps, shortcut, "Apps &
+and one that cannot be made refused; into a chosen folder, which a second install keeps, shortcut, "Apps &
 features" entry counting Korvane's files only, the installed program opens, install
 and uninstall refused while Korvane runs or its file is held open, an install into
 another folder removes the first, an uninstaller left elsewhere keeps the entry,
@@ -17,12 +17,22 @@ silent uninstall leaves nothing behind; the setup program and its uninstaller ca
 base relocation for every address they hold. The
 controls' texts and the clipboard are read from inside Wine by the companion peek.exe.
 The Windows Installer package (beside the setup program): silent install with shortcut,
-entry and icon, the installed program computes, refused beside the setup program's
-installation, while Korvane runs and when older, a newer one built here upgrades in place,
-and removal leaves no file, folder or registry key.
+entry, its folder and icon, per user refused, the installed program computes, refused beside
+the setup program's installation (whose uninstaller, left behind, refuses too), while Korvane
+runs (whatever the command line says) and when older, an installed product keeps its folder, a
+newer one built here upgrades in place, a repair and an upgrade go back to a chosen folder whose
+Korvane.exe was deleted, and removal leaves no file, folder or registry key. The x86 setup
+program and package: the same in a 32-bit prefix, where 32-bit Wine is installed (said in one
+line where not); on 64-bit Windows the x86 setup program refuses, the x64 package replaces the
+x86 one's installation and the x86 package refuses beside the x64 one's.
 A private Wine prefix is made for the run and removed after it.
+With --window, the program's checks alone for each Korvane.exe given, in a prefix of the given
+architecture (win32: 32-bit Wine; skipped, and said so, where it is not installed), at each
+Windows version given: as Wine comes (default), all of them (its window, the report in Bulgarian,
+the user's own symbols, 150 %); set to Windows 7 (win7), its layout, the example and 150 %.
 
 Usage: wine_e2e.py KORVANE_EXE SETUP_EXE PEEK_EXE OUTPUT_FOLDER
+       wine_e2e.py --window win64|win32 VERSION[,VERSION] PEEK_EXE OUTPUT_FOLDER KORVANE_EXE...
 """
 import json
 import os
@@ -89,9 +99,9 @@ def centre(control_id, dx=0, dy=0):
 class Wine:
     """A private prefix in a virtual display; every program runs with this environment."""
 
-    def __init__(self, display, prefix):
+    def __init__(self, display, prefix, arch="win64"):
         self.display = display
-        self.env = dict(display.env, WINEPREFIX=str(prefix), WINEDEBUG="-all",
+        self.env = dict(display.env, WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEARCH=arch,
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
         self.prefix = prefix
 
@@ -113,6 +123,14 @@ class Wine:
         subprocess.run(["wineboot", "-i"], env=self.env, check=True, capture_output=True, timeout=120)
         self.run("reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog", "/t", "REG_DWORD", "/d",
                  "0", "/f")
+
+    def set_windows(self, version, peek):
+        """The Windows version that the prefix reports, from the next session on."""
+        self.run("reg", "add", r"HKCU\Software\Wine", "/v", "Version", "/t", "REG_SZ", "/d", version, "/f")
+        self.stop()
+        wanted = {"win7": [6, 1]}[version]
+        reported = json.loads(self.run(peek, "windows").stdout.decode("ascii"))
+        check(reported == wanted, f"the prefix set to {version} reports Windows {reported}")
 
     def stop(self):
         """Ends the Wine session: its server, its desktop and every program in it."""
@@ -228,7 +246,8 @@ def check_executable(exe):
     # RtlGenRandom: without it the stack guard is the same constant in every run.
     check(("advapi32.dll", "SystemFunction036") in functions, "the stack guard is not drawn from RtlGenRandom")
     flags = pe.OPTIONAL_HEADER.DllCharacteristics
-    for flag in ("DYNAMIC_BASE", "NX_COMPAT", "HIGH_ENTROPY_VA"):
+    wide = pe.PE_TYPE == pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS  # 64-bit: with 64-bit random addresses
+    for flag in ("DYNAMIC_BASE", "NX_COMPAT") + (("HIGH_ENTROPY_VA",) if wide else ()):
         check(flags & pefile.DLL_CHARACTERISTICS[f"IMAGE_DLLCHARACTERISTICS_{flag}"], f"Korvane.exe lacks {flag}")
     check(pe.OPTIONAL_HEADER.DATA_DIRECTORY[5].Size > 0, "Korvane.exe has no relocations to randomise its address")
     resources = {}
@@ -242,34 +261,39 @@ def check_executable(exe):
         check(setting in manifest, f"the manifest lacks {setting}")
     check(resources[(10, "FLAG")] == (ROOT / "assets" / "flag.jpg").read_bytes(),
           "the photograph is not the JPEG file as it is")
-    print(f"Korvane.exe: {size} bytes, imports {', '.join(sorted(imports))}")
+    print(f"{exe.name} ({'64' if wide else '32'}-bit): {size} bytes, imports {', '.join(sorted(imports))}")
 
 
 def check_relocatable(exe):
     """A program that asks to be loaded at a random address (DYNAMIC_BASE) needs a base
-    relocation for every address it holds: each 8-byte value in its sections that points
-    into the image has one, and each relocation covers such a value."""
+    relocation for every address it holds: each 8-byte value in its sections that points into
+    the image has one, and each relocation covers such a value. In a 32-bit program, whose
+    addresses are 4 bytes, code and data are full of 4-byte values that look like addresses and
+    are not: there, each relocation is checked alone."""
     pe = pefile.PE(str(exe))
+    width = 4 if pe.FILE_HEADER.Machine == 0x14C else 8
     check(pe.OPTIONAL_HEADER.DllCharacteristics & 0x40 and not pe.FILE_HEADER.Characteristics & 1,
           f"{exe.name} is not marked relocatable")
     fixed = {e.rva for block in getattr(pe, "DIRECTORY_ENTRY_BASERELOC", []) for e in block.entries if e.type}
     check(fixed, f"{exe.name} has no base relocations")
     low = pe.OPTIONAL_HEADER.ImageBase + pe.sections[0].VirtualAddress
     high = pe.OPTIONAL_HEADER.ImageBase + pe.OPTIONAL_HEADER.SizeOfImage
-    for section in pe.sections:
+    for section in pe.sections if width == 8 else []:
         if section.Name.rstrip(b"\0") in (b".reloc", b".rsrc"):
             continue
         data = section.get_data()[:section.Misc_VirtualSize]
-        for offset in range(len(data) - 7):
-            if low <= int.from_bytes(data[offset:offset + 8], "little") < high:
+        for offset in range(len(data) - width + 1):
+            if low <= int.from_bytes(data[offset:offset + width], "little") < high:
                 check(section.VirtualAddress + offset in fixed,
                       f"{exe.name}: the address at {section.VirtualAddress + offset:#x} has no relocation")
-    check(all(low <= pe.get_qword_at_rva(rva) < high for rva in fixed), f"{exe.name}: a relocation holds no address")
+    check(all(low <= int.from_bytes(pe.get_data(rva, width), "little") < high for rva in fixed),
+          f"{exe.name}: a relocation holds no address")
     return len(fixed)
 
 
-def check_window(program, out):
-    """The window as it opens, then a user's session with keyboard and mouse."""
+def check_layout(program):
+    """The window as it opens: caption, client area, every control in its place, the start-up
+    texts and the focus; the (hidden) motto box as it was found."""
     check(program.x11.run("xdotool", "getwindowname", str(program.window)).strip() == CAPTION, "caption")
     check((program.width, program.height) == (WINDOW.width, WINDOW.height),
           f"client area {program.width} x {program.height}")
@@ -295,6 +319,13 @@ def check_window(program, out):
     motto = wait_for("the motto", program.texts, lambda t: IDS["Text1_1"] in t)[IDS["Text1_1"]]
     check(not motto["visible"] and motto["text"] == CONTROLS["Text1_1"].text.replace("\n", "\r\n"), "the motto")
     wait_for("the focus at start", program.focus, lambda f: f == IDS["Text2_0"])
+    return motto
+
+
+
+def check_window(program, out):
+    """The window as it opens, then a user's session with keyboard and mouse."""
+    motto = check_layout(program)
 
     # Colours, once the window has painted: window, title, labels, both button faces.
     samples = {"window": ((2, 2), WINDOW.background),
@@ -432,6 +463,11 @@ def check_installer(wine, setup, exe, peek):
     other.mkdir()
     (other / "uninstall.exe").write_bytes(b"another program's uninstaller")
     refused("an install into a folder with another program's uninstall.exe", (setup, "/S", r"/D=C:\Other"), other)
+    # A folder that cannot be made (no such drive; a file where the path needs a folder) is refused.
+    (drive / "B").write_bytes(b"a file, not a folder")
+    for folder in (r"Q:\Apps\Korvane", r"C:\B\Korvane"):
+        refused(f"an install into {folder}", (setup, "/S", "/D=" + folder), drive / "Program Files", drive / "B")
+    (drive / "B").unlink()
 
     # Into a folder of the user's choice, which holds a file of the user's, then kept by the next install.
     chosen.mkdir()
@@ -510,7 +546,8 @@ def check_installer(wine, setup, exe, peek):
         shutil.rmtree(folder)
     after = {p for p in drive.rglob("*") if "temp" not in str(p).lower()}
     check(after <= before, f"left behind: {sorted(map(str, after - before))[:5]}")
-    print("installer: a folder with another program's uninstall.exe refused; a chosen folder kept by a second "
+    print("installer: a folder with another program's uninstall.exe, and one that cannot be made, refused; a "
+          "chosen folder kept by a second "
           "install and left to an install elsewhere; install and uninstall refused while Korvane runs or its "
           "file is held; a left uninstaller leaves the entry; setup and uninstaller relocatable "
           f"({relocations[0]} and {relocations[1]} base relocations)")
@@ -551,10 +588,11 @@ def msi_entries(wine):
     return entries
 
 
-def check_msi(wine, msi, setup, exe, peek, out):
-    """The Windows Installer package, as a school's IT runs it: silent, per machine, refused
-    beside the setup program's installation and while Korvane runs, upgraded in place by a
-    newer package built here, refusing an older one, and removed without a trace."""
+def check_msi(wine, msi, setup, exe, peek, out, arch="x64"):
+    """The Windows Installer package of one architecture, where it fits, as a school's IT runs it:
+    silent, per machine, refused beside the setup program's installation and while Korvane runs,
+    upgraded in place by a newer package built here, refusing an older one, and removed without a
+    trace."""
     drive = wine.prefix / "drive_c"
     folder = drive / "Program Files" / "Korvane"
     shortcut = drive / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Korvane.lnk"
@@ -562,11 +600,12 @@ def check_msi(wine, msi, setup, exe, peek, out):
     first = msi_properties(msi)
     major, minor, patch = first["ProductVersion"].split(".")
     version = f"{major}.{minor}.{int(patch) + 1}"
-    newer = out / f"Korvane-{version}-x64.msi"
+    newer = out / f"Korvane-{version}-{arch}.msi"
+    action = setup.parent / ("windows" if arch == "x64" else "x86/windows") / "korvane_msi.dll"
     record = {k.decode(): v.decode() for info in pefile.PE(str(exe)).FileInfo[0] if info.Key == b"StringFileInfo"
               for table in info.StringTable for k, v in table.entries.items()}
-    subprocess.run([sys.executable, ROOT / "windows" / "build_msi.py", version, exe,
-                    setup.parent / "windows" / "korvane_msi.dll", ROOT / "assets" / "korvane.ico",
+    subprocess.run([sys.executable, ROOT / "windows" / "build_msi.py", arch, version, exe, action,
+                    ROOT / "assets" / "korvane.ico",
                     record["CompanyName"], record["ProductName"], newer], check=True)
     second = msi_properties(newer)
     check(second["UpgradeCode"] == first["UpgradeCode"] and second["ProductCode"] != first["ProductCode"],
@@ -590,7 +629,7 @@ def check_msi(wine, msi, setup, exe, peek, out):
         print(f"msiexec {' '.join(getattr(a, 'name', a) for a in args)} /qn: exit code {code}")
         if code != 0 and log.exists():
             text = log.read_bytes().decode("utf-16" if log.read_bytes()[:2] == b"\xff\xfe" else "latin-1", "replace")
-            why = [line for line in text.splitlines() if re.search(r"Return value 3|rror|KORVANE_", line)]
+            why = [line for line in text.splitlines() if re.search(r"Return value 3|rror|\) ?: KORVANE_", line)]
             print("  " + "\n  ".join(why[-6:]))
         return code
 
@@ -602,12 +641,17 @@ def check_msi(wine, msi, setup, exe, peek, out):
     check(wine.run(setup, "/S", timeout=120).returncode == 0, "the setup program failed")
     check(msiexec("/i", msi) == failure, "the package installed beside the setup program's installation")
     check(not msi_entries(wine), "the refused package left an entry")
-    # Run in place, the uninstaller is waited for; what it leaves is the caller's to delete.
-    done = wine.run(folder / "uninstall.exe", "/S", r"_?=C:\Program Files\Korvane", timeout=120)
+    # Run in place, the uninstaller is waited for, with _?= unquoted (quoted, it is not seen, and
+    # the uninstaller returns at once and removes later); it leaves itself behind.
+    done = wine.run(folder / "uninstall.exe", "/S", r"_?=C:\Program", r"Files\Korvane", timeout=120)
     check(done.returncode == 0, f"the setup program's uninstaller failed: {done.returncode}")
-    shutil.rmtree(folder, ignore_errors=True)
+    check(sorted(p.name for p in folder.iterdir()) == ["uninstall.exe"],
+          f"the uninstaller run in place left {sorted(p.name for p in folder.iterdir())}")
 
     untouched = profiles()
+    # For all users only: a per-user install is refused.
+    check(msiexec("/i", msi, "ALLUSERS=") == failure, "a per-user install was not refused")
+    check(not msi_entries(wine) and profiles() == untouched, "the refused per-user install left something")
     check(msiexec("/i", msi) == 0, "the silent install failed")
     check((folder / "Korvane.exe").read_bytes() == exe.read_bytes(), "Korvane.exe is not installed")
     check(shortcut.is_file() and "Korvane.exe" in shortcut.read_bytes().decode("latin-1"), "no shortcut")
@@ -615,7 +659,7 @@ def check_msi(wine, msi, setup, exe, peek, out):
     check(list(entries) == [first["ProductCode"]], f"Apps & features: {list(entries)}")
     entry = entries[first["ProductCode"]]
     for name, value in {"DisplayVersion": first["ProductVersion"], "Publisher": record["CompanyName"],
-                        "WindowsInstaller": "0x1"}.items():
+                        "WindowsInstaller": "0x1", "InstallLocation": "C:\\Program Files\\Korvane\\"}.items():
         check(entry.get(name, ("", ""))[1] == value, f"Apps & features: {name} is {entry.get(name)}")
     product = registry(wine, rf"HKLM\Software\Classes\Installer\Products\{packed(first['ProductCode'])}")
     icon = drive / product["ProductIcon"][1].removeprefix("C:\\").replace("\\", "/")
@@ -626,6 +670,14 @@ def check_msi(wine, msi, setup, exe, peek, out):
     installed = state()
     check(wine.run(setup, "/S", timeout=120).returncode == 2, "the setup program ran beside the package's installation")
     check(state() == installed, "the refused setup program changed the installation")
+    # The setup program's uninstaller, left in the folder, refuses too.
+    done = wine.run(folder / "uninstall.exe", "/S", r"_?=C:\Program", r"Files\Korvane", timeout=120)
+    check(done.returncode == 2 and state() == installed, f"the setup's uninstaller beside the package: {done.returncode}")
+    (folder / "uninstall.exe").unlink()
+    installed = state()
+    # An installed product keeps its folder.
+    msiexec("/i", msi, r"INSTALLDIR=C:\Apps\Korvane")
+    check(state() == installed and not (drive / "Apps").exists(), "INSTALLDIR moved the installed product")
 
     # The installed program computes; while it runs, nothing is upgraded or removed.
     program = Program(wine, folder / "Korvane.exe", peek, LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
@@ -633,6 +685,9 @@ def check_msi(wine, msi, setup, exe, peek, out):
     program.wait_text("Text1_0", ENGLISH_REPORT, "Изчисли in the installed program")
     check(msiexec("/i", newer) == failure, "an upgrade over the running Korvane did not fail")
     check(msiexec("/x", msi) == failure, "a removal under the running Korvane did not fail")
+    for name in ("KORVANE_PROGRAM_COMPONENT", "KorvaneProgramComponent"):
+        check(msiexec("/x", msi, name + "={00000000-0000-0000-0000-000000000000}") == failure,
+              f"a removal under the running Korvane with {name} given did not fail")
     check(state() == installed, "a refused upgrade or removal changed the installation")
     program.close()
 
@@ -654,24 +709,92 @@ def check_msi(wine, msi, setup, exe, peek, out):
 
     # Another folder, given on the command line; without a blank, which an argument of wine's own
     # command line cannot carry in the quotes that msiexec reads (Wine 10 refuses it with 1639).
+    apps = drive / "Apps" / "Korvane"
     check(msiexec("/i", msi, r"INSTALLDIR=C:\Apps\Korvane") == 0, "the install into another folder failed")
-    check((drive / "Apps" / "Korvane" / "Korvane.exe").is_file() and not folder.exists(), "INSTALLDIR was not kept")
-    check(msiexec("/x", msi) == 0 and not (drive / "Apps" / "Korvane").exists(), "the removal from another folder")
-    print(f"MSI: {msi.stat().st_size} bytes; silent install, upgrade to {second['ProductVersion']} in place, older "
-          "package, setup program beside it and running Korvane refused, removal without a trace, INSTALLDIR")
+    check((apps / "Korvane.exe").is_file() and not folder.exists(), "INSTALLDIR was not kept")
+    check(msi_entries(wine)[first["ProductCode"]]["InstallLocation"][1] == "C:\\Apps\\Korvane\\",
+          "the entry does not name the chosen folder")
+    # With Korvane.exe deleted by hand, a repair and an upgrade go back to the installation's folder.
+    for what, args in (("a repair", (msi, "REINSTALL=ALL", "REINSTALLMODE=amus")), ("an upgrade", (newer,))):
+        (apps / "Korvane.exe").unlink()
+        msiexec("/i", *args)
+        check((apps / "Korvane.exe").is_file() and not folder.exists(), f"{what} left the installation's folder")
+    check(msiexec("/x", newer) == 0 and not apps.exists(), "the removal from another folder")
+    print(f"MSI {arch}: {msi.stat().st_size} bytes; silent install, upgrade to {second['ProductVersion']} in place, older "
+          "package, per-user install, setup program beside it and running Korvane refused, removal without a trace, "
+          "INSTALLDIR kept by repairs and upgrades")
 
 
-def main():
-    exe, setup, peek, out = (pathlib.Path(a).resolve() for a in sys.argv[1:5])
-    started = time.monotonic()
-    check_executable(exe)
+def check_architectures(wine, setup, out):
+    """The x86 setup program and package: in a 32-bit prefix, as on 32-bit Windows, all that the
+    x64 ones go through; on 64-bit Windows (wine's own 64-bit prefix, clean again after the x64
+    installers' checks), the x86 setup program refuses, the x64 package refuses while the x86
+    one's Korvane runs and then replaces its installation, and the x86 package refuses beside the
+    x64 one's. Needs a 32-bit Wine: where there is none, says so in one line."""
+    build = setup.parent
+    version = setup.name.split("-")[1]
+    setup86, msi86, msi64 = (build / f"Korvane-{version}-{name}" for name in ("x86-setup.exe", "x86.msi", "x64.msi"))
+    exe86, peek86 = build / "x86" / "Korvane.exe", build / "x86" / "tests" / "windows" / "peek.exe"
+    relocations = check_relocatable(setup86)
+    if not wine32_installed():
+        print(f"skipped: the x86 installers under Wine, 32-bit Wine (wine32:i386) is not installed; the x86 setup "
+              f"program carries {relocations} base relocations")
+        return
+    prefix = pathlib.Path(tempfile.mkdtemp(prefix="korvane-wine32-"))
+    wine32 = Wine(wine.display, prefix, "win32")
+    try:
+        wine32.boot()
+        check_installer(wine32, setup86, exe86, peek86)
+        check_msi(wine32, msi86, setup86, exe86, peek86, out, arch="x86")
+    finally:
+        wine32.stop()
+        shutil.rmtree(prefix, ignore_errors=True)
+
+    drive = wine.prefix / "drive_c"
+    folder86, folder64 = (drive / name / "Korvane" for name in ("Program Files (x86)", "Program Files"))
+    failure = 1603 & 0xFF
+
+    def msiexec(*args):
+        return wine.run("msiexec", *args, "/qn", timeout=180).returncode
+
+    def entries():
+        """The Apps & features entries named Korvane, in the registry's 64-bit and 32-bit parts."""
+        found = 0
+        for view in ("/reg:64", "/reg:32"):
+            done = wine.run("reg", "query", UNINSTALL_KEY.rsplit("\\", 1)[0], "/s", view)
+            found += sum(1 for line in done.stdout.decode("utf-8", "replace").splitlines()
+                         if re.fullmatch(r"\s*DisplayName\s+REG_SZ\s+Korvane\s*", line))
+        return found
+
+    check(wine.run(setup86, "/S", timeout=120).returncode == 2 and not folder86.exists(),
+          "the x86 setup program installed on 64-bit Windows")
+    check(msiexec("/i", msi86) == 0 and (folder86 / "Korvane.exe").read_bytes() == exe86.read_bytes() and
+          entries() == 1, "the x86 package on 64-bit Windows")
+    program = Program(wine, folder86 / "Korvane.exe", peek86)
+    check(msiexec("/i", msi64) == failure and (folder86 / "Korvane.exe").is_file() and not folder64.exists(),
+          "the x64 package replaced the running x86 Korvane")
+    program.close()
+    check(msiexec("/i", msi64) == 0, "the x64 package over the x86 one's installation failed")
+    product = msi_properties(msi64)["ProductCode"]
+    check(list(msi_entries(wine)) == [product] and entries() == 1 and not folder86.exists() and
+          (folder64 / "Korvane.exe").is_file(), f"the x64 package over the x86 one's installation: {entries()} entries")
+    check(msiexec("/i", msi86) == failure and entries() == 1 and not folder86.exists(),
+          "the x86 package installed beside the x64 one's installation")
+    check(msiexec("/x", msi64) == 0 and entries() == 0 and not folder64.exists(), "the x64 package's removal")
+    print("x86 installers: as the x64 ones in a 32-bit prefix; on 64-bit Windows the x86 setup program refuses, "
+          "the x64 package replaces the x86 one's installation (not while its Korvane runs), the x86 package "
+          "refuses beside the x64 one's")
+
+
+def in_prefix(arch, out, run):
+    """run(wine) in a new prefix of that architecture, in a virtual display; both go after it."""
     prefix = pathlib.Path(tempfile.mkdtemp(prefix="korvane-wine-"))
     try:
         with VirtualDisplay(1024, 768) as display:
-            wine = Wine(display, prefix)
+            wine = Wine(display, prefix, arch)
             try:
                 wine.boot()
-                run_all(wine, exe, setup, peek, out)
+                run(wine)
             except Exception:
                 display.screenshot(out / "wine-e2e-failure.png")  # what the screen showed when it failed
                 raise
@@ -679,12 +802,56 @@ def main():
                 wine.stop()
     finally:
         shutil.rmtree(prefix, ignore_errors=True)
+
+
+def wine32_installed():
+    status = subprocess.run(["dpkg-query", "-W", "-f=${Status}", "wine32:i386"], capture_output=True, text=True)
+    return status.stdout.endswith("install ok installed")
+
+
+def main():
+    started = time.monotonic()
+    if sys.argv[1] == "--window":
+        arch, versions = sys.argv[2], sys.argv[3].split(",")
+        peek, out, *exes = (pathlib.Path(a).resolve() for a in sys.argv[4:])
+        if arch == "win32" and not wine32_installed():
+            print(f"skipped: {', '.join(e.name for e in exes)} in a 32-bit prefix: 32-bit Wine (wine32:i386) "
+                  "is not installed")
+            sys.exit(77)
+        for exe in exes:
+            check_executable(exe)
+
+        def run(wine):
+            for version in versions:
+                if version != "default":
+                    wine.set_windows(version, peek)
+                for exe in exes:
+                    folder = out / f"{exe.stem}-{arch}-{version}"
+                    folder.mkdir(exist_ok=True)
+                    check_program(wine, exe, peek, folder, whole=version == "default")
+                    print(f"{exe.parent.name}/{exe.name} in a {arch} prefix at Windows {version}: " +
+                          ("window, keyboard, copy, English, Bulgarian, the user's symbols, 150 %"
+                           if version == "default" else "layout, the example, 150 %"))
+
+        in_prefix(arch, out, run)
+        print(f"({time.monotonic() - started:.0f} s)")
+        return
+    exe, setup, peek, out = (pathlib.Path(a).resolve() for a in sys.argv[1:5])
+    check_executable(exe)
+    in_prefix("win64", out, lambda wine: run_all(wine, exe, setup, peek, out))
     print(f"Korvane.exe under Wine: window, keyboard, copy, English, Bulgarian, 150 %, installer "
           f"({time.monotonic() - started:.0f} s)")
 
 
 def run_all(wine, exe, setup, peek, out):
-    english = dict(LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
+    check_program(wine, exe, peek, out)
+    check_installer(wine, setup, exe, peek)
+    check_msi(wine, setup.with_name(setup.name.replace("-setup.exe", "-x64.msi")), setup, exe, peek, out)
+    check_architectures(wine, setup, out)
+
+
+def check_session(wine, exe, peek, out, english):
+    """A user's session: the window, the report in Bulgarian and its copy, the user's own symbols."""
     untouched = files(wine.prefix / "drive_c")
     program = Program(wine, exe, peek, **english)
     check_window(program, out)
@@ -720,6 +887,21 @@ def run_all(wine, exe, setup, peek, out):
     for name in ("sDecimal", "sThousand"):
         wine.run("reg", "delete", international, "/v", name, "/f")
 
+
+def check_program(wine, exe, peek, out, whole=True):
+    """Korvane.exe itself: its window and a user's session, its report in English and in
+    Bulgarian, with the user's own symbols (not whole: its window as it opens and the example's
+    report), and at 150 %."""
+    english = dict(LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
+    if whole:
+        check_session(wine, exe, peek, out, english)
+    else:
+        program = Program(wine, exe, peek, **english)
+        check_layout(program)
+        program.click("Command1_0")
+        program.wait_text("Text1_0", ENGLISH_REPORT, "Изчисли")
+        program.close()
+
     # 150 %: the window and everything in it one and a half times the size. The
     # scale is the session's, as on Windows, where it takes a new sign-in: Wine 10
     # keeps it for as long as its desktop runs (Wine 8 read it at each start), so
@@ -735,9 +917,6 @@ def run_all(wine, exe, setup, peek, out):
     program.close()
     wine.run("reg", "delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
     wine.stop()
-
-    check_installer(wine, setup, exe, peek)
-    check_msi(wine, setup.with_name(setup.name.replace("-setup.exe", "-x64.msi")), setup, exe, peek, out)
 
 
 if __name__ == "__main__":
