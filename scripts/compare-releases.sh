@@ -4,7 +4,8 @@
 # depend on and release.sh leaves as it finds it: the git setting that turns line endings
 # into CR LF (core.autocrlf, with which git status stays clean), one build job instead of
 # one per core, and another home folder and user name; and in the time zone, locale and
-# umask, which release.sh resets. Both are signed with a throwaway key made here. Where they
+# umask, which release.sh resets. Both are signed with throwaway keys made here (Authenticode,
+# and OpenPGP for the APT repository). Where they
 # differ, Debian's diffoscope shows what differs in the first file that does, and the check
 # fails. Then each signature must verify, and the signed program must work under Wine. The
 # first build's package must also be clean under lintian.
@@ -36,7 +37,14 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/signer.key" -out "$keys
 head -c 24 /dev/urandom | base64 >"$keys/password"
 openssl pkcs12 -export -inkey "$keys/signer.key" -in "$keys/signer.crt" -passout "file:$keys/password" \
   -out "$keys/signer.p12"
-export SIGN_PKCS12=$keys/signer.p12 SIGN_PASSWORD_FILE=$keys/password
+# And an OpenPGP key for the APT repository, made in a GnuPG home of its own.
+GNUPGHOME=$keys/gnupg
+mkdir -m 700 "$GNUPGHOME"
+GNUPGHOME=$GNUPGHOME gpg --batch --quiet --passphrase '' --quick-gen-key "Korvane release check <check@korvane.example>" \
+  ed25519 sign never 2>/dev/null
+GNUPGHOME=$GNUPGHOME gpg --batch --armor --export-secret-keys >"$keys/openpgp.key"
+GNUPGHOME=$GNUPGHOME gpgconf --kill all
+export SIGN_PKCS12=$keys/signer.p12 SIGN_PASSWORD_FILE=$keys/password SIGN_OPENPGP=$keys/openpgp.key
 
 # build NAME FOLDER ENV...: one release, its output in NAME.log, its time printed.
 build() {
@@ -89,8 +97,8 @@ fi
 # Wine; peek.exe reads its window from inside Wine.
 release_build=("$first"/build-release/korvane-*/build-dist-windows)
 cmake --build "${release_build[0]}" --target peek >/dev/null
-if grep -rqF -f "$keys/password" "$first/build-release" "$tmp"/*.log; then
-  echo "compare-releases: the signing password is in the build folder or a log" >&2
+if grep -rqF -e "$(cat "$keys/password")" -e "$(sed -n 4p "$keys/openpgp.key")" "$first/build-release" "$tmp"/*.log; then
+  echo "compare-releases: the signing password or the OpenPGP key is in the build folder or a log" >&2
   exit 1
 fi
 /usr/bin/python3 "$first/tests/windows/signed_release.py" "$first/dist" "$keys/signer.crt" \

@@ -53,6 +53,16 @@ if [ -n "${SIGN_PKCS12:-}${SIGN_PASSWORD_FILE:-}" ]; then
   sign=ON
 fi
 
+# The APT repository: its OpenPGP key is checked here, in seconds, before the long build.
+if [ -n "${SIGN_OPENPGP:-}" ]; then
+  case "$(realpath -m "$SIGN_OPENPGP")/" in
+    "$top"/*) echo "release: keep the OpenPGP key outside the source tree" >&2; exit 1 ;;
+  esac
+  export SIGN_OPENPGP
+  SIGN_OPENPGP=$(realpath -m "$SIGN_OPENPGP")
+  scripts/apt-repository.sh --check-key | sed 's/^/release: the APT repository is signed by /'
+fi
+
 name=korvane-$version
 work=$top/build-release
 dist=$top/dist
@@ -95,6 +105,13 @@ tar --create --format=gnu --sort=name --owner=0 --group=0 --numeric-owner \
     --mtime="@$SOURCE_DATE_EPOCH" --mode='u=rwX,go=rX' \
     --directory="$src/build-dist-web" --transform="s,^site,$name-web," site |
   gzip -9n >"$dist/$name-web.tar.gz"
+
+# The APT repository of the package, signed, as one folder in a tarball (scripts/apt-repository.sh).
+if [ -n "${SIGN_OPENPGP:-}" ]; then
+  "$src/scripts/apt-repository.sh" "$dist/$name-apt.tar.gz" "$dist"/korvane_*.deb >/dev/null
+else
+  echo "release: no APT repository: it must be signed (make release SIGN_OPENPGP=<OpenPGP secret key file> adds $name-apt.tar.gz)"
+fi
 
 (cd "$dist" && sha256sum -- $(LC_ALL=C ls) >SHA256SUMS)
 echo "release: dist/ after $(($(date +%s) - started)) s, from commit $commit:"
