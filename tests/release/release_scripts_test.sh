@@ -2,7 +2,8 @@
 # The release scripts' own safeguards, in throw-away repositories, in seconds:
 #   release_scripts_test.sh refusal REPOSITORY
 #     release.sh, in a clone of REPOSITORY with an untracked file and then with an edited one,
-#     refuses and names the file, before it builds anything
+#     refuses and names the file, before it builds anything; and refuses an OpenPGP key for the
+#     APT repository that is no key, only a public key, or inside the tree, just as early
 #   release_scripts_test.sh comparison REPOSITORY
 #     compare-releases.sh of REPOSITORY, run on a committed stand-in release whose two builds
 #     differ, fails and names the file that differs
@@ -36,6 +37,25 @@ case $check in
         fail "release.sh did not refuse the tree with $file changed, naming it"
       [ ! -e build-release ] && [ ! -e dist ] || fail "release.sh began a build with $file changed"
       git checkout -q -- . && git clean -qfdx
+    done
+    # A public key exported from a throwaway secret one.
+    export GNUPGHOME=$tmp/gnupg
+    mkdir -m 700 "$GNUPGHOME"
+    gpg --batch --quiet --passphrase '' --quick-gen-key "Korvane test <test@korvane.example>" ed25519 sign never 2>/dev/null
+    gpg --batch --armor --export >"$tmp/public.asc"
+    gpg --batch --armor --export-secret-keys >"$tmp/secret.asc"
+    gpgconf --kill all
+    unset GNUPGHOME
+    echo "not a key" >"$tmp/not-a-key"
+    mkdir -p build
+    cp "$tmp/secret.asc" build/secret.asc
+    # key file | what release.sh says
+    for row in "$tmp/not-a-key|is not an OpenPGP key" "$tmp/public.asc|holds no secret key" \
+               "build/secret.asc|outside the source tree" "$tmp/missing.asc|not a readable file"; do
+      key=${row%%|*}
+      if out=$(SIGN_OPENPGP=$key scripts/release.sh 2>&1); then fail "release.sh built with the key $key"; fi
+      grep -qF "${row#*|}" <<<"$out" || fail "release.sh did not say of $key that it ${row#*|}"
+      [ ! -e build-release ] && [ ! -e dist ] || fail "release.sh began a build with the key $key"
     done
     ;;
   comparison)
