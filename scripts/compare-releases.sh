@@ -7,7 +7,8 @@
 # umask, which release.sh resets. Both are signed with throwaway keys made here (Authenticode,
 # and OpenPGP for the APT repository). Where they
 # differ, Debian's diffoscope shows what differs in the first file that does, and the check
-# fails. Then each signature must verify, and the signed program must work under Wine. The
+# fails. Then each signature must verify, the signed program must work under Wine, and the
+# winget manifest must be valid and true to the release's files. The
 # first build's package must also be clean under lintian.
 #   scripts/compare-releases.sh
 set -euo pipefail
@@ -103,6 +104,7 @@ if grep -rqF -e "$(cat "$keys/password")" -e "$(sed -n 4p "$keys/openpgp.key")" 
 fi
 /usr/bin/python3 "$first/tests/windows/signed_release.py" "$first/dist" "$keys/signer.crt" \
   "${release_build[0]}/tests/windows/peek.exe"
+/usr/bin/python3 "$first/tests/release/winget_manifest_check.py" "$first/dist"
 
 # The release's own package, as a school's administrator would check it.
 deb=$(ls "$first"/dist/korvane_*.deb)

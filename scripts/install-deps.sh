@@ -57,6 +57,8 @@ windows_test=(
   # Wine to run the program, its installers and its tests (GoogleTest's source, built for Windows),
   # and the reader of the executable
   wine wine64 libgtest-dev python3-pefile
+  # the winget manifest of a release and its check against the manifest schemas
+  python3-yaml python3-jsonschema
 )
 apt_repository=(
   # the APT repository: its indexes, its OpenPGP signatures, and Debian's two verifiers of them

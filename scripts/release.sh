@@ -114,6 +114,8 @@ else
 fi
 
 (cd "$dist" && sha256sum -- $(LC_ALL=C ls) >SHA256SUMS)
+# The Windows Package Manager manifest, from the installers' lines in SHA256SUMS (so not in it).
+/usr/bin/python3 "$src/scripts/winget-manifest.py" "$dist" | sed 's/^winget-manifest: /release: the winget manifest in dist\//'
 echo "release: dist/ after $(($(date +%s) - started)) s, from commit $commit:"
 sed 's/^/  /' "$dist/SHA256SUMS"
 echo "release: built with these Debian packages (a rebuild that compares equal needs the same):"
