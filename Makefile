@@ -99,8 +99,9 @@ bench-web: web node_modules/.package-lock.json
 
 # A release of the commit at HEAD in dist/: the Debian package, Korvane.exe, its setup program
 # and MSI, the site and the source as tarballs, and SHA256SUMS. Refuses a tree with uncommitted
-# changes. make release SIGN_PKCS12=<file> SIGN_PASSWORD_FILE=<file> signs the Windows files
-# (make hands both to scripts/release.sh in its environment).
+# changes. make release SIGN_PKCS12=<file> SIGN_PASSWORD_FILE=<file> signs the Windows files;
+# make release SIGN_OPENPGP=<file> adds the signed APT repository (make hands each to
+# scripts/release.sh in its environment).
 release:
 	@scripts/install-deps.sh web windows release
 	@scripts/release.sh

@@ -25,7 +25,7 @@ set -euo pipefail
 repo=$(cd "${1:-$(dirname "$0")/..}" && pwd)
 home=${KORVANE_DEBIAN13_ROOT:-${XDG_CACHE_HOME:-$HOME/.cache}/korvane/debian13}
 suite=${KORVANE_DEBIAN_SUITE:-trixie}
-steps=${KORVANE_DEBIAN13_STEPS:-'make test && make package && apt-get -o DPkg::Lock::Timeout=900 install -y -qq ./build/korvane_*.deb && make test-windows'}
+steps=${KORVANE_DEBIAN13_STEPS:-'make test && make package && tests/package/apt_repository_test.sh build/korvane_*.deb && apt-get -o DPkg::Lock::Timeout=900 install -y -qq ./build/korvane_*.deb && make test-windows'}
 marker=.korvane-debian13
 
 # The folder is the check's own when it carries the marker; anything else is someone else's,

@@ -4,10 +4,12 @@
 # depend on and release.sh leaves as it finds it: the git setting that turns line endings
 # into CR LF (core.autocrlf, with which git status stays clean), one build job instead of
 # one per core, and another home folder and user name; and in the time zone, locale and
-# umask, which release.sh resets. Both are signed with a throwaway key made here. Where they
+# umask, which release.sh resets. Both are signed with throwaway keys made here (Authenticode,
+# and OpenPGP for the APT repository). Where they
 # differ, Debian's diffoscope shows what differs in the first file that does, and the check
-# fails. The signing password must be in no file the builds wrote. Then each signature must
-# verify, the signed program must work under Wine, and a failed signing must fail the build.
+# fails. The signing password and the OpenPGP key must be in no file the builds wrote. Then
+# each signature must verify, the signed program must work under Wine, a failed signing must
+# fail the build, and the winget manifest must be valid and true to the release's files.
 # The first build's package must also be clean under lintian.
 #   scripts/compare-releases.sh
 set -euo pipefail
@@ -37,7 +39,14 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/signer.key" -out "$keys
 head -c 24 /dev/urandom | base64 >"$keys/password"
 openssl pkcs12 -export -inkey "$keys/signer.key" -in "$keys/signer.crt" -passout "file:$keys/password" \
   -out "$keys/signer.p12"
-export SIGN_PKCS12=$keys/signer.p12 SIGN_PASSWORD_FILE=$keys/password
+# And an OpenPGP key for the APT repository, made in a GnuPG home of its own.
+GNUPGHOME=$keys/gnupg
+mkdir -m 700 "$GNUPGHOME"
+GNUPGHOME=$GNUPGHOME gpg --batch --quiet --passphrase '' --quick-gen-key "Korvane release check <check@korvane.example>" \
+  ed25519 sign never 2>/dev/null
+GNUPGHOME=$GNUPGHOME gpg --batch --armor --export-secret-keys >"$keys/openpgp.key"
+GNUPGHOME=$GNUPGHOME gpgconf --kill all
+export SIGN_PKCS12=$keys/signer.p12 SIGN_PASSWORD_FILE=$keys/password SIGN_OPENPGP=$keys/openpgp.key
 
 # build NAME FOLDER ENV...: one release, its output in NAME.log, its time printed.
 build() {
@@ -86,13 +95,15 @@ else
   exit 1
 fi
 
-# The signing password must be nowhere but in its file: not in either build's folders, logs or
-# release, nor in the second build's home folder. A file that cannot be read fails the check.
+# The signing password and the OpenPGP secret key (a line of its armour) must be nowhere but in
+# their files: not in either build's folders, logs or release, nor in the second build's home
+# folder. A file that cannot be read fails the check.
+{ cat "$keys/password"; sed -n 4p "$keys/openpgp.key"; } >"$keys/secrets"
 searched=()
 for entry in "$tmp"/*; do [ "$entry" = "$keys" ] || searched+=("$entry"); done
-leaks=$(grep -rlF -f "$keys/password" "${searched[@]}") && found=0 || found=$?
+leaks=$(grep -rlF -f "$keys/secrets" "${searched[@]}") && found=0 || found=$?
 if [ "$found" -ne 1 ]; then
-  echo "compare-releases: the signing password is in: ${leaks:-(the search for it failed)}" | paste -sd ' ' >&2
+  echo "compare-releases: the signing password or the OpenPGP key is in: ${leaks:-(the search for it failed)}" | paste -sd ' ' >&2
   exit 1
 fi
 
@@ -102,6 +113,7 @@ release_build=("$first"/build-release/korvane-*/build-dist-windows)
 cmake --build "${release_build[0]}" --target peek >/dev/null
 /usr/bin/python3 "$first/tests/windows/signed_release.py" "$first/dist" "$keys/signer.crt" \
   "${release_build[0]}/tests/windows/peek.exe"
+/usr/bin/python3 "$first/tests/release/winget_manifest_check.py" "$first/dist"
 # A signing that fails, of any of the four, fails the build (a stand-in osslsigncode that
 # fails, in the first release's signed Windows build; its dist/ is already checked).
 "$first/tests/release/release_scripts_test.sh" signed-build "${release_build[0]}"

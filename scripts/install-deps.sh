@@ -7,6 +7,8 @@
 #   scripts/install-deps.sh windows    the same, and the Windows cross build, installer and Wine
 #   scripts/install-deps.sh debian13   the same, and debootstrap for the Debian 13 check
 #   scripts/install-deps.sh release    the same, and what a release and its comparison need
+#   scripts/install-deps.sh apt-repository
+#                                      the same, and what writes, signs and checks the APT repository
 #   scripts/install-deps.sh --wasm-llvm-version
 #                                      the LLVM version the web page is compiled with: the one whose
 #                                      libc++ for wasm32 is installed (cmake/wasm32-wasi.cmake asks)
@@ -28,6 +30,8 @@ linux_test=(
   python3 xvfb x11-utils xdotool imagemagick dbus at-spi2-core python3-pyatspi strace
   # the Debian package and the Windows version record, and the tools that check them
   appstream desktop-file-utils binutils-mingw-w64-x86-64 lintian
+  # the release scripts' refusal of a key that cannot sign the APT repository
+  gpg gpg-agent
 )
 web_build=(
   # the core in WebAssembly (its LLVM version is added below), the page's web font and icons
@@ -54,6 +58,12 @@ windows_test=(
   # Wine to run the program, its installers and its tests (GoogleTest's source, built for Windows),
   # and the reader of the executable
   wine wine64 libgtest-dev python3-pefile
+  # the winget manifest of a release and its check against the manifest schemas
+  python3-yaml python3-jsonschema
+)
+apt_repository=(
+  # the APT repository: its indexes, its OpenPGP signatures, and Debian's two verifiers of them
+  apt-utils xz-utils gpg gpg-agent gpgv sqv
 )
 release_packages=(
   # make release and its check: the source from git, and Debian's report of where two builds differ
@@ -61,6 +71,7 @@ release_packages=(
   # unpacks an NSIS installer. Without Recommends: diffoscope-minimal recommends some 250
   # packages that these files never need.
   git diffoscope-minimal python3-debian libarchive-tools xxd wabt fonttools 7zip
+  "${apt_repository[@]}"
 )
 
 as_root=()
@@ -142,6 +153,7 @@ for group in "$@"; do
       ;;
     windows) packages+=("${windows_build[@]}" "${windows_test[@]}"); want_wine32=true ;;
     debian13) packages+=(debootstrap) ;;
+    apt-repository) packages+=("${apt_repository[@]}") ;;
     *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

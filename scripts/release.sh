@@ -62,6 +62,23 @@ if [ -n "${SIGN_PKCS12:-}${SIGN_PASSWORD_FILE:-}" ]; then
   sign=ON
 fi
 
+# The APT repository: its OpenPGP key is checked here, in seconds, before the long build.
+if [ -n "${SIGN_OPENPGP:-}" ]; then
+  case "$(realpath -m "$SIGN_OPENPGP")/" in
+    "$top"/*) echo "release: keep the OpenPGP key outside the source tree" >&2; exit 1 ;;
+  esac
+  export SIGN_OPENPGP
+  SIGN_OPENPGP=$(realpath -m "$SIGN_OPENPGP")
+  said=$(mktemp)
+  if ! signer=$(scripts/apt-repository.sh --check-key 2>"$said"); then
+    echo "release: $(sed -n 's/^apt-repository: //p' "$said" | head -n 1); nothing was built" >&2
+    rm -f "$said"
+    exit 1
+  fi
+  rm -f "$said"
+  echo "release: the APT repository is signed by $signer"
+fi
+
 # Everything is built under build-release/ and the release is gathered in $stage, which
 # replaces dist/ only once the whole release is there: a release that fails leaves the last
 # good dist/ as it was.
@@ -112,10 +129,19 @@ tar --create --format=gnu --sort=name --owner=0 --group=0 --numeric-owner \
     --directory="$src/build-dist-web" --transform="s,^site,$name-web," site |
   gzip -9n >"$stage/$name-web.tar.gz"
 
+# The APT repository of the package, signed, as one folder in a tarball (scripts/apt-repository.sh).
+if [ -n "${SIGN_OPENPGP:-}" ]; then
+  "$src/scripts/apt-repository.sh" "$stage/$name-apt.tar.gz" "$stage"/korvane_*.deb >/dev/null
+else
+  echo "release: no APT repository: it must be signed (make release SIGN_OPENPGP=<OpenPGP secret key file> adds $name-apt.tar.gz)"
+fi
+
 # Whatever else a release carries is written into $stage above this line. Then the sums over
-# its files, and the release takes dist/'s place: the last good one is renamed aside and the
+# its files, the Windows Package Manager manifest from the installers' lines in them (so not
+# in them), and the release takes dist/'s place: the last good one is renamed aside and the
 # new one renamed in, so that dist/ never holds half of one, and the old one goes.
 (cd "$stage" && sha256sum -- $(LC_ALL=C ls) >SHA256SUMS)
+/usr/bin/python3 "$src/scripts/winget-manifest.py" "$stage" | sed 's/^winget-manifest: /release: the winget manifest in dist\//'
 rm -rf "$work/dist.old"
 if [ -e "$dist" ]; then mv -T "$dist" "$work/dist.old"; fi
 mv -T "$stage" "$dist"

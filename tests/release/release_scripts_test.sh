@@ -3,7 +3,9 @@
 # throw-away repositories and folders, in seconds:
 #   release_scripts_test.sh refusal REPOSITORY
 #     release.sh refuses a tree with an untracked or an edited file, a key inside the tree and a
-#     key that its password does not open, each with one line and before it builds anything;
+#     key that its password does not open, and an OpenPGP key for the APT repository that is no
+#     key, only a public key, inside the tree or missing, each with one line and before it builds
+#     anything;
 #     a release whose build fails leaves the last good dist/ as it was
 #   release_scripts_test.sh signing REPOSITORY
 #     sign.sh hands osslsigncode the key's and the password's files and the commit's time, and
@@ -65,7 +67,7 @@ case $check in
     # before it is committed.
     git clone -q "$repo" "$tmp/clone"
     cd "$tmp/clone"
-    cp "$repo/scripts/release.sh" "$repo/scripts/sign.sh" scripts/
+    cp "$repo/scripts/release.sh" "$repo/scripts/sign.sh" "$repo/scripts/apt-repository.sh" scripts/
     git add scripts
     git diff --cached --quiet || commit "The working tree's release scripts"
     # A key and certificate, its password, and a password that does not open it.
@@ -76,15 +78,24 @@ case $check in
     echo "a wrong one" >"$tmp/keys/wrong"
     openssl pkcs12 -export -inkey "$tmp/keys/signer.key" -in "$tmp/keys/signer.crt" \
       -passout "file:$tmp/keys/password" -out "$tmp/keys/signer.p12"
+    # An OpenPGP secret key, its public key alone, and a file that is no key.
+    export GNUPGHOME=$tmp/gnupg
+    mkdir -m 700 "$GNUPGHOME"
+    gpg --batch --quiet --passphrase '' --quick-gen-key "Korvane test <test@korvane.example>" ed25519 sign never 2>/dev/null
+    gpg --batch --armor --export >"$tmp/keys/public.asc"
+    gpg --batch --armor --export-secret-keys >"$tmp/keys/secret.asc"
+    gpgconf --kill all
+    unset GNUPGHOME
+    echo "not a key" >"$tmp/keys/not-a-key"
     # The last good release, which every refusal and failure must leave as it is.
     mkdir dist
     echo "the last good release" >dist/SHA256SUMS
     before=$(snapshot dist)
-    # name | how the tree is changed | the key's and password's files | what release.sh must say
-    # | the file it must name
-    while IFS='|' read -r name change key password said names; do
+    # name | how the tree is changed | the key's and password's files | the OpenPGP key's file
+    # | what release.sh must say | the file it must name
+    while IFS='|' read -r name change key password openpgp said names; do
       eval "$change"
-      if out=$(SIGN_PKCS12=$key SIGN_PASSWORD_FILE=$password scripts/release.sh 2>&1); then
+      if out=$(SIGN_PKCS12=$key SIGN_PASSWORD_FILE=$password SIGN_OPENPGP=$openpgp scripts/release.sh 2>&1); then
         fail "release.sh built a release with $name"
       fi
       grep -qE "^release: .*$said" <<<"$out" || fail "release.sh did not say why with $name (/$said/)"
@@ -96,11 +107,15 @@ case $check in
       esac
       git checkout -q -- . && git clean -qfd && rm -rf build-release build
     done <<ROWS
-an untracked file|touch untracked.txt|||a release is a commit|untracked.txt
-an edited file|echo edited >>README.md|||a release is a commit|README.md
-the key inside the tree, in an ignored folder|mkdir build && cp $tmp/keys/signer.p12 build/|$PWD/build/signer.p12|$tmp/keys/password|outside the source tree|
-a wrong password|:|$tmp/keys/signer.p12|$tmp/keys/wrong|does not open with the password.*nothing was built|signer.p12
-a build that fails|:|||failed .*dist/ is as it was|
+an untracked file|touch untracked.txt||||a release is a commit|untracked.txt
+an edited file|echo edited >>README.md||||a release is a commit|README.md
+the key inside the tree, in an ignored folder|mkdir build && cp $tmp/keys/signer.p12 build/|$PWD/build/signer.p12|$tmp/keys/password||outside the source tree|
+a wrong password|:|$tmp/keys/signer.p12|$tmp/keys/wrong||does not open with the password.*nothing was built|signer.p12
+an OpenPGP file that is no key|:|||$tmp/keys/not-a-key|is not an OpenPGP key|not-a-key
+an OpenPGP public key alone|:|||$tmp/keys/public.asc|holds no secret key|public.asc
+the OpenPGP key inside the tree|mkdir build && cp $tmp/keys/secret.asc build/|||$PWD/build/secret.asc|OpenPGP key outside the source tree|
+a missing OpenPGP key|:|||$tmp/keys/missing.asc|not a readable file|missing.asc
+a build that fails|:||||failed .*dist/ is as it was|
 ROWS
     ;;
   signing)
