@@ -7,6 +7,9 @@
 #   scripts/install-deps.sh windows    the same, and the Windows cross build, installer and Wine
 #   scripts/install-deps.sh debian13   the same, and debootstrap for the Debian 13 check
 #   scripts/install-deps.sh release    the same, and what a release and its comparison need
+#   scripts/install-deps.sh debian-package
+#                                      the same, and sbuild, mmdebstrap, autopkgtest and the checkers
+#                                      of a source package
 #   scripts/install-deps.sh --wasm-llvm-version
 #                                      the LLVM version the web page is compiled with: the one whose
 #                                      libc++ for wasm32 is installed (cmake/wasm32-wasi.cmake asks)
@@ -18,6 +21,8 @@ set -euo pipefail
 # Each group's packages: what builds, then what only its tests need.
 linux_build=(
   cmake ninja-build g++ make pkg-config git dpkg-dev
+  # the Debian package, built by dpkg-buildpackage from debian/
+  debhelper
   # the window: Qt 6 Widgets, and the face that stands in for Times New Roman
   qt6-base-dev fonts-liberation2
 )
@@ -53,6 +58,12 @@ windows_test=(
   # Wine to run the program, its installers and its tests (GoogleTest's source, built for Windows),
   # and the reader of the executable
   wine wine64 libgtest-dev python3-pefile
+)
+debian_package=(
+  # make check-debian-package: the source package built in fresh Debian roots (sbuild in unshare
+  # mode, roots made by mmdebstrap), its build log's flags, lintian, the installed program's
+  # autopkgtest, and Debian's report of where two builds differ
+  sbuild mmdebstrap uidmap autopkgtest blhc lintian diffoscope-minimal
 )
 release_packages=(
   # make release and its check: the source from git, and Debian's report of where two builds differ
@@ -138,6 +149,7 @@ for group in "$@"; do
       ;;
     windows) packages+=("${windows_build[@]}" "${windows_test[@]}") ;;
     debian13) packages+=(debootstrap) ;;
+    debian-package) without_recommends+=("${debian_package[@]}") ;;
     *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
