@@ -90,10 +90,10 @@ upstream=${version%-*}
 git -C "$repo" -c tar.umask=0022 -c core.autocrlf=false -c core.eol=lf -c core.attributesFile=/dev/null \
   archive --format=tar --prefix="korvane-$upstream/" "$commit" | gzip -9n >"$work/korvane_$upstream.orig.tar.gz"
 mkdir "$work/source"
+cp "$work/korvane_$upstream.orig.tar.gz" "$work/source/"
 tar -xzf "$work/korvane_$upstream.orig.tar.gz" -C "$work/source"
 (cd "$work/source" && dpkg-source -b "korvane-$upstream" >/dev/null)
 dsc=$work/source/korvane_$version.dsc
-cp "$work/korvane_$upstream.orig.tar.gz" "$work/source/"
 say "korvane $version from commit $(git -C "$repo" rev-parse --short HEAD)"
 
 # lintian's errors and warnings in its output; every tag it printed is kept for the summary.
