@@ -131,7 +131,8 @@ for suite in $suites; do
 
   # The installed package's tests, in a fresh root of the same release.
   step=$SECONDS
-  if ! autopkgtest --quiet "$dsc" "$deb" -- unshare --release "$suite" --tarball "$tarball" \
+  # (The roots keep no package lists: the testbed reads them first.)
+  if ! autopkgtest --quiet --setup-commands="apt-get -q update" "$dsc" "$deb" -- unshare --release "$suite" --tarball "$tarball" \
          >"$out/autopkgtest.log" 2>&1; then
     tail -n 60 "$out/autopkgtest.log" >&2
     fail "autopkgtest failed on $suite; its log's end is above"
