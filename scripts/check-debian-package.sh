@@ -113,7 +113,7 @@ for suite in $suites; do
   step=$SECONDS
   # The root decides the release; the .changes names debian/changelog's distribution.
   if ! sbuild --chroot-mode=unshare --chroot="$tarball" --dist=unstable --build-dir="$out" \
-         --run-lintian --lintian-opts="--pedantic --tag-display-limit 0" \
+         --run-lintian --lintian-opts="--pedantic --info --show-overrides --tag-display-limit 0" \
          --no-run-autopkgtest --no-run-piuparts --nolog "$dsc" >"$out/build.log" 2>&1; then
     tail -n 80 "$out/build.log" >&2
     fail "sbuild could not build the package on $suite; its log's end is above"
