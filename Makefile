@@ -2,7 +2,7 @@
 FUZZ_SECONDS ?= 60
 STARTUP_RUNS ?= 10
 
-.PHONY: all deps build run test check check-debian13 bench fuzz package clean web test-web serve bench-web windows test-windows bench-windows
+.PHONY: all deps build run test check check-debian13 check-debian-package bench fuzz package clean web test-web serve bench-web windows test-windows bench-windows
 
 all: build
 
@@ -70,9 +70,16 @@ fuzz: deps
 	@cmake --build --preset fuzz
 	@scripts/run-fuzz.sh $(FUZZ_SECONDS)
 
-# A Debian package of the program: build/korvane_<version>_<arch>.deb
-package: build
-	@cd build && cpack
+# The Debian package of the working tree, built by dpkg-buildpackage from debian/:
+# build/korvane_<version>-<revision>_<arch>.deb
+package: deps
+	@scripts/build-deb.sh . build
+
+# The source package built in fresh Debian 12 and 13 roots with sbuild, lintian on what each
+# made, the installed program's autopkgtest, and two builds compared byte for byte
+# (scripts/check-debian-package.sh).
+check-debian-package:
+	@scripts/check-debian-package.sh
 
 # Korvane.exe and its installer, cross-built with MinGW-w64: build-windows/
 windows:

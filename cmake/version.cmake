@@ -12,3 +12,9 @@ set(KORVANE_ICON_IMAGE "${PROJECT_SOURCE_DIR}/assets/korvane-icon.bin")
 set(KORVANE_ICON_GROUP "${PROJECT_SOURCE_DIR}/assets/korvane-icon-group.bin")
 configure_file(${PROJECT_SOURCE_DIR}/assets/version.h.in ${PROJECT_BINARY_DIR}/generated/korvane_version.h @ONLY)
 configure_file(${PROJECT_SOURCE_DIR}/assets/korvane.rc.in ${PROJECT_BINARY_DIR}/generated/korvane.rc @ONLY)
+
+# A package's version (debian/rules passes debian/changelog's upstream part) is the project's.
+if(DEFINED KORVANE_PACKAGE_VERSION AND NOT KORVANE_PACKAGE_VERSION STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "debian/changelog says version ${KORVANE_PACKAGE_VERSION}, project() in CMakeLists.txt "
+                      "${PROJECT_VERSION}: give both the same version")
+endif()

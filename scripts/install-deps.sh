@@ -9,6 +9,9 @@
 #   scripts/install-deps.sh release    the same, and what a release and its comparison need
 #   scripts/install-deps.sh apt-repository
 #                                      the same, and what writes, signs and checks the APT repository
+#   scripts/install-deps.sh debian-package
+#                                      the same, and sbuild, mmdebstrap, autopkgtest and the checkers
+#                                      of a source package
 #   scripts/install-deps.sh --wasm-llvm-version
 #                                      the LLVM version the web page is compiled with: the one whose
 #                                      libc++ for wasm32 is installed (cmake/wasm32-wasi.cmake asks)
@@ -20,6 +23,8 @@ set -euo pipefail
 # Each group's packages: what builds, then what only its tests need.
 linux_build=(
   cmake ninja-build g++ make pkg-config git dpkg-dev
+  # the Debian package, built by dpkg-buildpackage from debian/
+  debhelper
   # the window: Qt 6 Widgets, and the face that stands in for Times New Roman
   qt6-base-dev fonts-liberation2
 )
@@ -64,6 +69,12 @@ windows_test=(
 apt_repository=(
   # the APT repository: its indexes, its OpenPGP signatures, and Debian's two verifiers of them
   apt-utils xz-utils gpg gpg-agent gpgv sqv
+)
+debian_package=(
+  # make check-debian-package: the source package built in fresh Debian roots (sbuild in unshare
+  # mode, roots made by mmdebstrap), its build log's flags, lintian, the installed program's
+  # autopkgtest, and Debian's report of where two builds differ
+  sbuild mmdebstrap uidmap autopkgtest blhc lintian diffoscope-minimal
 )
 release_packages=(
   # make release and its check: the source from git, and Debian's report of where two builds differ
@@ -154,6 +165,7 @@ for group in "$@"; do
     windows) packages+=("${windows_build[@]}" "${windows_test[@]}"); want_wine32=true ;;
     debian13) packages+=(debootstrap) ;;
     apt-repository) packages+=("${apt_repository[@]}") ;;
+    debian-package) without_recommends+=("${debian_package[@]}") ;;
     *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

@@ -102,14 +102,13 @@ gzip -9n <"$work/$name.tar" >"$stage/$name.tar.gz"
 tar -xf "$work/$name.tar" -C "$work"
 src=$work/$name
 
-# Three builds from the unpacked source, each in its own folder beside it.
-(cd "$src" && cmake --preset dist-linux >/dev/null && cmake --build --preset dist-linux)
+# Two builds from the unpacked source, each in its own folder beside it.
 (cd "$src" && cmake --preset dist-web >/dev/null && cmake --build --preset dist-web)
 (cd "$src" && cmake --preset dist-windows -DKORVANE_SIGN=$sign >/dev/null && cmake --build --preset dist-windows)
 
-# The Debian package, with CPack (which dates its members by SOURCE_DATE_EPOCH).
-cpack --config "$src/build-dist-linux/CPackConfig.cmake" -B "$work/package" >/dev/null
-debs=("$work"/package/korvane_"$version"_*.deb)
+# The Debian package, with dpkg-buildpackage (which dates its members by SOURCE_DATE_EPOCH).
+scripts/build-deb.sh "$src" "$work/package" >/dev/null
+debs=("$work"/package/korvane_"$version"-*_*.deb)
 [ "${#debs[@]}" -eq 1 ] && [ -f "${debs[0]}" ] || { echo "release: expected one Debian package, found: ${debs[*]}" >&2; exit 1; }
 cp "${debs[0]}" "$stage/"
 
