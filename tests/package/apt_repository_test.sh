@@ -37,13 +37,19 @@ for key in release other; do
 done
 unset GNUPGHOME
 
-# The next version: the same package, its version and changelog moved on by one.
+# The next version: the same package, its upstream version and changelog moved on by one
+# (1.0.0-1 to 1.0.1-1).
+bump() {  # VERSION
+  local upstream=${1%-*} revision=
+  [ "$upstream" = "$1" ] || revision=-${1##*-}
+  echo "${upstream%.*}.$((${upstream##*.} + 1))$revision"
+}
 version=$(dpkg-deb --field "$deb" Version)
-next=${version%.*}.$((${version##*.} + 1))
+next=$(bump "$version")
 epoch=$(date +%s)
 dpkg-deb --raw-extract "$deb" "$tmp/next"
 sed -i "s/^Version: .*/Version: $next/" "$tmp/next/DEBIAN/control"
-changelog=$tmp/next/usr/share/doc/korvane/changelog.gz
+changelog=$(ls "$tmp"/next/usr/share/doc/korvane/changelog.Debian.gz "$tmp"/next/usr/share/doc/korvane/changelog.gz 2>/dev/null | head -n 1)
 {
   printf 'korvane (%s) unstable; urgency=medium\n\n  * A later version for the APT repository test.\n\n' "$next"
   printf ' -- Korvane developers <developers@korvane.example>  %s\n\n' "$(date -R -d "@$epoch")"
@@ -66,7 +72,7 @@ repository other-key other "$next_deb"
 # Altered after signing, at the same size: the index names another version, the package has a byte changed.
 cp -a "$tmp/$next" "$tmp/altered-index"
 for packages in "$tmp"/altered-index/dists/*/*/binary-*/Packages; do
-  sed -i "s/^Version: $next\$/Version: ${next%.*}.$((${next##*.} + 1))/" "$packages"
+  sed -i "s/^Version: $next\$/Version: $(bump "$next")/" "$packages"
   gzip -9n <"$packages" >"$packages.gz"
   xz <"$packages" >"$packages.xz"
 done
