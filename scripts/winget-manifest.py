@@ -96,12 +96,14 @@ def installers(dist, version, sums, url_base):
                 "UpgradeCode": properties["UpgradeCode"],
             }],
         })
-    setup = dist / f"Korvane-{version}-setup.exe"
-    if setup.exists():
+    # Each setup program installs its architecture's Korvane.exe, under the uninstall key "Korvane"
+    # (the x64 one keeps the name it had before there was an x86 one).
+    for arch, setup in (("x64", dist / f"Korvane-{version}-setup.exe"), ("x86", dist / f"Korvane-{version}-x86-setup.exe")):
+        if not setup.exists():
+            continue
         record = version_record(setup)
-        # The setup program installs the 64-bit Korvane.exe, under the uninstall key "Korvane".
         entries.append({
-            "Architecture": "x64",
+            "Architecture": arch,
             "InstallerType": "nullsoft",
             "Scope": "machine",
             "InstallerUrl": f"{url_base}/{version}/{setup.name}",
@@ -144,7 +146,7 @@ def main():
     write(folder / f"{PACKAGE}.yaml", "version",
           {**common, "DefaultLocale": "en-US", "ManifestType": "version", **ending})
     write(folder / f"{PACKAGE}.installer.yaml", "installer",
-          {**common, "MinimumOSVersion": "10.0.0.0", "Installers": installers(dist, version, sums, args.url_base),
+          {**common, "MinimumOSVersion": "6.1.7601.0", "Installers": installers(dist, version, sums, args.url_base),
            "ManifestType": "installer", **ending})
     english = texts[""]
     write(folder / f"{PACKAGE}.locale.en-US.yaml", "defaultLocale",
