@@ -433,6 +433,9 @@ describe(`${ENGINE}: in English`, () => {
     await session.goto(`file://${SITE}/index.html`);
     const said = ENGINE === 'firefox' ? form.controls[0].text : SERVE_FROM_HOST;
     assert.equal(await session.evaluate(() => document.getElementById('Text1_0').value), said, 'as it opens');
+    // The way it names is one that a school with the released folder has: no make, no build.
+    assert.match(SERVE_FROM_HOST, /python3 -m http\.server/);
+    assert.doesNotMatch(SERVE_FROM_HOST, /\bmake\b/);
     const lines = await calculate(session, EXAMPLE);
     if (ENGINE === 'firefox') assertShows(lines, 'Example');
     else assert.deepEqual(lines, [SERVE_FROM_HOST], '"Изчисли"');
