@@ -67,6 +67,7 @@ WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvc
 CF_TEXT, CF_OEMTEXT, CF_UNICODETEXT, CF_LOCALE = 1, 7, 13, 16
 CLASSES = {"frame": "button", "input": "edit", "textbox": "richedit50w", "button": "button", "label": "static",
            "picture": "static"}
+WINE64_LOADER = "/usr/lib/wine/wine64"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvane"
 
 WINDOW = form.read_form()
@@ -103,20 +104,27 @@ class Wine:
         self.display = display
         self.env = dict(display.env, WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEARCH=arch,
                         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+        # Debian's wine command starts Wine's 32-bit loader wherever 32-bit Wine is installed, and
+        # Wine's own programs (reg, msiexec) then run as 32-bit ones, which see HKLM\Software's
+        # 32-bit view: in a 64-bit prefix everything starts from the 64-bit loader, as it does
+        # where 32-bit Wine is not installed.
+        self.wine = "wine"
+        if arch == "win64" and os.access(WINE64_LOADER, os.X_OK):
+            self.wine = self.env["WINELOADER"] = WINE64_LOADER
         self.prefix = prefix
 
     def run(self, *args, timeout=60, **env):
         """Runs a program to its end. Its output goes to a file, not a pipe: a Wine service that
         the program wakes inherits the output and lives on, and a pipe's reader waits for it too."""
         with tempfile.TemporaryFile() as out:
-            done = subprocess.run(["wine", *map(str, args)], env=dict(self.env, **env), stdin=subprocess.DEVNULL,
+            done = subprocess.run([self.wine, *map(str, args)], env=dict(self.env, **env), stdin=subprocess.DEVNULL,
                                   stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
             out.seek(0)
             done.stdout = out.read()
         return done
 
     def start(self, exe, **env):
-        return subprocess.Popen(["wine", str(exe)], env=dict(self.env, **env), stdout=subprocess.DEVNULL,
+        return subprocess.Popen([self.wine, str(exe)], env=dict(self.env, **env), stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
 
     def boot(self):
