@@ -49,7 +49,8 @@ next=$(bump "$version")
 epoch=$(date +%s)
 dpkg-deb --raw-extract "$deb" "$tmp/next"
 sed -i "s/^Version: .*/Version: $next/" "$tmp/next/DEBIAN/control"
-changelog=$(ls "$tmp"/next/usr/share/doc/korvane/changelog.Debian.gz "$tmp"/next/usr/share/doc/korvane/changelog.gz 2>/dev/null | head -n 1)
+changelog=$tmp/next/usr/share/doc/korvane/changelog.Debian.gz
+[ -f "$changelog" ] || changelog=$tmp/next/usr/share/doc/korvane/changelog.gz
 {
   printf 'korvane (%s) unstable; urgency=medium\n\n  * A later version for the APT repository test.\n\n' "$next"
   printf ' -- Korvane developers <developers@korvane.example>  %s\n\n' "$(date -R -d "@$epoch")"

@@ -170,7 +170,7 @@ STANDIN
       grep -qE "$said" <<<"$out" || fail "the comparison did not say /$said/ for a release whose $name"
     done <<'ROWS'
 two builds differ|pwd|:|differing: korvane_1.0.0_amd64.deb;
-second build logs the password|echo same|if [ "$USER" = releaser ]; then cat "$SIGN_PASSWORD_FILE" >../build-release/sign.log; fi|the signing password is in: .*/second/.*/build-release/sign.log
+second build logs the password|echo same|if [ "$USER" = releaser ]; then cat "$SIGN_PASSWORD_FILE" >../build-release/sign.log; fi|the signing password or the OpenPGP key is in: .*/second/.*/build-release/sign.log
 ROWS
     ;;
   debian13)
