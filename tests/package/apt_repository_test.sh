@@ -110,10 +110,16 @@ rows=(
   "altered-package|upgrade|Hash Sum mismatch|unexpected size|$version"
   "$next|upgrade||$next"
 )
+age=0
 for row in "${rows[@]}"; do
   served=${row%%|*} rest=${row#*|}
   command=${rest%%|*} rest=${rest#*|}
   refusal=${rest%|*} expected=${rest##*|}
+  # Each repository is newer on the server than the one before, as a new upload is: the test
+  # host answers "not modified" to apt's If-Modified-Since for a file no newer than apt's copy
+  # (to the second), and the repositories are all made within a few seconds.
+  age=$((age + 1))
+  find "$tmp/$served" -type f -exec touch -d "@$(($(date +%s) + age))" {} +
   ln -sfn "$tmp/$served" "$tmp/www/served"
   status=0
   # shellcheck disable=SC2086  # the command's words
